@@ -1,0 +1,42 @@
+// The string table of the user interface: texts by identifier.
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "platform/host.h"
+
+namespace korvanta {
+
+enum StringId : uint32_t {
+    kStrMemoryAllocationFailed = 1,
+    kStrCouldNotOpenFile = 3,
+    kStrUnknownFormat = 4,
+    kStrMapperNotSupported = 5,
+    kStrUnknownOpcode = 6,
+    kStrDeviceListOverflow = 10,
+    kStrPcmDeviceFailed = 14,
+    kStrBrokenFile = 15,
+    kStrOldFormatQuestion = 16,
+    kStrBiosLoadFailed = 17,
+    kStrCannotSaveFormat = 18,
+    kStrCannotCreateTemporary = 19,
+    kStrSaveFailure = 20,
+    kStrTrainerNotSupported = 26,
+    kStrMaybeDifferent = 27,
+    kStrIllegalImage = 28,
+    kStrWindowTitle = 97,
+    kStrCaption = 98,
+    kStrVsUnisystemItem = 20003,
+};
+
+// The text of an identifier in the current language, or null when the table
+// has none (callers then show nothing).
+const char* GetString(uint32_t id);
+
+// The text with printf-style fields filled, or "" when the id has no text.
+std::string FormatString(uint32_t id, ...);
+
+// A message box with a string-table text; fields as for FormatString.
+bool ShowStringMessage(Host& host, MessageKind kind, uint32_t id, ...);
+
+}  // namespace korvanta
