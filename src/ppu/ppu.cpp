@@ -19,5 +19,8 @@ void Ppu::WriteAddress(uint8_t) {}
 void Ppu::WriteData(uint8_t) {}
 void Ppu::CollapsePaletteSets() {}
 void Ppu::Reset() {}
+void Ppu::SetMirroring(int mode) { mirroring = mode; }
+void Ppu::RenderCatchUp(bool) {}
+void Ppu::RefreshSpriteZeroProbe() {}
 
 }  // namespace korvanta
