@@ -26,6 +26,7 @@ enum StringId : uint32_t {
     kStrIllegalImage = 28,
     kStrWindowTitle = 97,
     kStrCaption = 98,
+    kStrErrorCaption = 99,
     kStrVsUnisystemItem = 20003,
 };
 

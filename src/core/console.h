@@ -5,10 +5,12 @@
 #include <memory>
 
 #include "apu/apu.h"
+#include "apu/sound_out.h"
 #include "core/cpu.h"
 #include "core/machine.h"
 #include "input/input_device.h"
 #include "mappers/mapper.h"
+#include "media/game_image.h"
 #include "media/state.h"
 #include "platform/host.h"
 #include "ppu/ppu.h"
@@ -49,9 +51,11 @@ public:
     Machine machine;
     Ppu ppu;
     Apu apu;
+    SoundOut soundOut{*this};  // the mixer and wave output
     Cpu cpu;
     std::unique_ptr<Mapper> mapper;
     InputDeviceList devices;
+    GameImage game;  // the current game file (header, path, kind, slot)
 
 private:
     void SpriteDma(uint8_t page);

@@ -10,4 +10,20 @@ bool HeadlessHost::ShowMessage(std::string_view text, MessageKind kind) {
     return kind == MessageKind::Question ? answerYes : true;
 }
 
+bool HeadlessHost::IsKeyDown(int virtualKey) {
+    return virtualKey >= 0 && virtualKey < static_cast<int>(keysDown.size()) && keysDown[virtualKey];
+}
+
+bool HeadlessHost::GetJoystickCaps(int number, JoystickCaps& caps) {
+    if (number < 0 || number >= JoystickCount() || joysticks[number].capsFail) return false;
+    caps = joysticks[number].caps;
+    return true;
+}
+
+bool HeadlessHost::ReadJoystick(int number, JoystickPosition& position) {
+    if (number < 0 || number >= JoystickCount() || joysticks[number].readFail) return false;
+    position = joysticks[number].position;
+    return true;
+}
+
 }  // namespace korvanta

@@ -1,0 +1,96 @@
+#include "app/shell.h"
+
+#include "app/strings.h"
+#include "media/loader.h"
+
+namespace korvanta {
+namespace {
+
+// On-screen texts of the shortcuts: 60 frames.
+constexpr int kShortcutMessageFrames = 60;
+
+ProfileFile OpenProfile(const SettingsCandidates& candidates, bool& legacy) {
+    SettingsLocation location = LocateSettingsFile(candidates);
+    legacy = location.legacy;
+    return ProfileFile(location.path);
+}
+
+}  // namespace
+
+Shell::Shell(Host& hostRef, const SettingsCandidates& candidates)
+    : host(hostRef),
+      profile(OpenProfile(candidates, legacySettings)),
+      console(hostRef),
+      input(console, settings.keys),
+      driver(console, &input, &display, settings.speed) {
+    settings.ReadAtStartup(profile);
+    if (legacySettings) ShowStringMessage(host, MessageKind::Information, 13);
+    display.noMessage = settings.displayMode.noMessage;
+    console.soundOut.SetSettings(settings.sound);
+    input.settings = &profile;
+    input.RebuildDevices(0);
+}
+
+Shell::~Shell() { Close(); }
+
+bool Shell::Start() {
+    console.soundOut.Open();
+    if (!driver.StartTimer(true)) {
+        ShowStringMessage(host, MessageKind::Error, 8);
+        return false;
+    }
+    return true;
+}
+
+bool Shell::OpenGameFile(const std::string& path) {
+    driver.modal = true;
+    LoadOptions options;
+    options.companions.savFolderUse = settings.save.savFolderUse;
+    options.companions.savFolder = settings.save.savFolder;
+    options.companions.krtFolderUse = settings.save.krtFolderUse;
+    options.companions.krtFolder = settings.save.krtFolder;
+    options.companions.krtSeparate = settings.save.krtSeparate;
+    bool opened = OpenGame(console, path, options);
+    if (opened) console.machine.RunState = 1;
+    driver.modal = false;
+    return opened;
+}
+
+void Shell::KeyDown(int virtualKey) {
+    // Each shortcut is tested in turn: one key bound to two triggers both.
+    for (int shortcut = 0; shortcut < kShortcutCount; ++shortcut)
+        if (settings.keys.shortcuts[shortcut] == virtualKey) Shortcut(shortcut);
+    input.NoteKeyMessage(KeyMessage::Down, virtualKey);
+}
+
+void Shell::KeyUp(int virtualKey) { input.NoteKeyMessage(KeyMessage::Up, virtualKey); }
+
+void Shell::AltDigit(int digit) {
+    if (digit < 0 || digit > 9) return;
+    currentSlot = digit;
+    display.ShowScreenMessage(kShortcutMessageFrames, true, 240, 16, "%d", digit);
+}
+
+void Shell::Shortcut(int shortcut) {
+    if (!console.mapper) return;
+    Machine& m = console.machine;
+    switch (shortcut) {
+        case kShortcutPause: m.RunState = m.RunState == 1 ? 0 : 1; break;
+        case kShortcutReset: console.SoftReset(); break;
+        default: break;  // save, undo and the disk keys arrive with their commands
+    }
+}
+
+void Shell::Close() {
+    if (closed_) return;
+    closed_ = true;
+    driver.closing = true;
+    driver.StopTimer();
+    console.machine.RunState = 0;
+    settings.WriteAtTeardown(profile);
+    settings.sound = console.soundOut.Settings();
+    settings.WriteAtExit(profile);
+    console.soundOut.Close();
+}
+
+}  // namespace korvanta

@@ -1,0 +1,171 @@
+#include "mappers/mapper_factory.h"
+
+#include <chrono>
+#include <new>
+#include <random>
+#include <type_traits>
+
+#include "core/console.h"
+#include "mappers/discrete.h"
+#include "mappers/mmc1.h"
+#include "mappers/mmc3.h"
+#include "mappers/mmc3_relatives.h"
+
+namespace korvanta {
+namespace {
+
+using BoardMaker = std::unique_ptr<Mapper> (*)(Console&, const MapperConfig&, int variant);
+
+template <typename Board>
+std::unique_ptr<Mapper> Make(Console& console, const MapperConfig& config, int variant) {
+    if constexpr (std::is_constructible_v<Board, Console&, const MapperConfig&, int>)
+        return std::make_unique<Board>(console, config, variant);
+    else
+        return std::make_unique<Board>(console, config);
+}
+
+struct BoardEntry {
+    uint32_t number;
+    BoardMaker make;  // null: the board is not built yet, the number unsupported
+    int variant;
+};
+
+// Every mapper number the program knows, with its board class and variant.
+// Adding a board is filling in its maker here.
+constexpr BoardEntry kBoards[] = {
+    // Discrete logic.
+    {0, Make<NromBoard>, 0},
+    {2, Make<UxromBoard>, 0},
+    {93, Make<UxromBoard>, 1},
+    {94, Make<UxromBoard>, 2},
+    {71, Make<UxromBoard>, 3},
+    {3, Make<CnromBoard>, 0},
+    {99, Make<CnromBoard>, 0},
+    {101, Make<CnromBoard>, 1},
+    {66, Make<GxromBoard>, 0},
+    {240, Make<GxromBoard>, 0},
+    {113, Make<GxromBoard>, 1},
+    {181, Make<GxromBoard>, 2},
+    {7, Make<AxromBoard>, 0},
+    {11, Make<ColorDreamsBoard>, 0},
+    {13, Make<CpromBoard>, 0},
+    {34, Make<Mapper34Board>, 0},
+    {70, Make<Mapper70Board>, 0},
+    {72, Make<JalecoJf17Board>, 0},
+    {92, Make<JalecoJf17Board>, 1},
+    {77, Make<Mapper77Board>, 0},
+    {78, Make<Mapper78Board>, 0},
+    {87, Make<Mapper87Board>, 0},
+    {89, Make<Sunsoft2Board>, 0},
+    {97, Make<IremTamS1Board>, 0},
+    {122, Make<Sunsoft1Board>, 0},
+    {184, Make<Sunsoft1Board>, 0},
+    {185, Make<ChrGuardBoard>, 0},
+    // MMC1.
+    {1, Make<Mmc1Board>, 0},
+    // MMC3 and its relatives.
+    {4, Make<Mmc3Board>, 0},
+    {118, Make<Mmc3Board>, 1},
+    {245, Make<Mmc3Board>, 2},
+    {64, Make<Rambo1Board>, 0},
+    {182, Make<Mapper182Board>, 0},
+    {187, Make<Mapper187Board>, 0},
+    {189, Make<Mapper189Board>, 0},
+    // MMC5.
+    {5, nullptr, 0},  // Mmc5Board
+    // Konami VRC.
+    {23, nullptr, 0},  // Vrc2Vrc4Board
+    {22, nullptr, 1},  // Vrc2Vrc4Board
+    {25, nullptr, 2},  // Vrc2Vrc4Board
+    {21, nullptr, 3},  // Vrc2Vrc4Board
+    {24, nullptr, 0},  // Vrc6Board
+    {26, nullptr, 1},  // Vrc6Board
+    {75, nullptr, 0},  // Vrc1Board
+    {151, nullptr, 0}, // Mapper151Board
+    {73, nullptr, 0},  // Vrc3Board
+    // Namco 106, Bandai.
+    {19, nullptr, 0},  // Namco106Board
+    {16, nullptr, 0},  // BandaiBoard
+    // Jaleco, Taito, Sunsoft and Irem chips.
+    {18, nullptr, 0},  // JalecoSs88006Board
+    {32, nullptr, 0},  // IremG101Board
+    {33, nullptr, 0},  // TaitoTc0190Board
+    {48, nullptr, 0},  // TaitoTc0190Board
+    {40, nullptr, 0},  // Mapper40Board
+    {65, nullptr, 0},  // IremH3001Board
+    {67, nullptr, 0},  // Sunsoft3Board
+    {69, nullptr, 0},  // Fme7Board
+    {80, nullptr, 0},  // TaitoX1005Board
+    // J.Y. Company.
+    {90, nullptr, 0},  // Mapper90Board
+    // Boards with peripherals.
+    {96, nullptr, 0},   // OekakidsBoard
+    {186, nullptr, 0},  // Mapper186Board
+    {188, nullptr, 0},  // KaraokeBoard
+    // MMC2/MMC4 and the remaining boards.
+    {9, nullptr, 0},    // Mmc2Board
+    {10, nullptr, 1},   // Mmc2Board
+    {15, nullptr, 0},   // Mapper15Board
+    {76, nullptr, 0},   // Namco108Board
+    {88, nullptr, 0},   // Mapper88Board
+    {95, nullptr, 0},   // Mapper95Board
+    {225, nullptr, 0},  // Mapper225Board
+    {226, nullptr, 0},  // Mapper226Board
+    {230, nullptr, 0},  // Mapper230Board
+    {234, nullptr, 0},  // Mapper234Board
+    {235, nullptr, 0},  // Mapper235Board
+    {236, nullptr, 0},  // Mapper236Board
+    {237, nullptr, 0},  // Mapper237Board
+    {242, nullptr, 0},  // Mapper242Board
+    {243, nullptr, 0},  // Sachen243Board
+    {246, nullptr, 0},  // Mapper246Board
+    {254, nullptr, 0},  // Mapper254Board
+    // Disk System.
+    {1000, nullptr, 0},  // DiskSystem
+};
+
+constexpr uint32_t kDiskSystemNumber = 1000;
+constexpr uint32_t kVsUnisystemNumber = 99;
+constexpr int kFirstCartridgeIcon = 170;
+constexpr uint32_t kCartridgeIconCount = 7;
+
+const BoardEntry* FindBoard(uint32_t number) {
+    for (const BoardEntry& entry : kBoards)
+        if (entry.number == number) return entry.make ? &entry : nullptr;
+    return nullptr;
+}
+
+}  // namespace
+
+bool IsMapperSupported(uint32_t number) { return FindBoard(number) != nullptr; }
+
+std::vector<uint32_t> MapperTableNumbers() {
+    std::vector<uint32_t> numbers;
+    for (const BoardEntry& entry : kBoards) numbers.push_back(entry.number);
+    return numbers;
+}
+
+bool CreateMapper(Console& console, uint32_t number, const MapperConfig& config, std::unique_ptr<Mapper>& slot) {
+    const BoardEntry* entry = FindBoard(number);
+    if (!entry) return false;
+    std::unique_ptr<Mapper> board;
+    try {
+        board = entry->make(console, config, entry->variant);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    if (number == kVsUnisystemNumber) board->sramEnabled = 1;
+    board->mapperNumber = number;
+    slot = std::move(board);
+
+    if (number != kDiskSystemNumber) {
+        // One of the seven cartridge icons, a new one at every load.
+        auto seed = static_cast<std::minstd_rand::result_type>(
+            std::chrono::system_clock::now().time_since_epoch().count());
+        std::minstd_rand random(seed);
+        console.host.SetWindowIcon(kFirstCartridgeIcon + static_cast<int>((random() >> 2) % kCartridgeIconCount));
+    }
+    return true;
+}
+
+}  // namespace korvanta

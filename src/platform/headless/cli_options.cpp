@@ -1,0 +1,131 @@
+#include "platform/headless/cli_options.h"
+
+#include <charconv>
+#include <functional>
+#include <map>
+
+namespace korvanta {
+namespace {
+
+bool ParseNumber(const std::string& text, int base, uint64_t max, uint64_t& out) {
+    if (text.empty()) return false;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), out, base);
+    return ec == std::errc() && end == text.data() + text.size() && out <= max;
+}
+
+}  // namespace
+
+const char* CliUsage() {
+    return "usage: korvanta-cli [options] GAME\n"
+           "  -f, --frames N        frames to run (default 600)\n"
+           "      --skip N          draw one frame in N (default 1, every frame)\n"
+           "  -o, --screenshot FILE the last shown frame as .bmp or .png\n"
+           "      --hash            print a 64-bit hash of the last frame\n"
+           "      --hash-every      print the hash of every frame\n"
+           "      --dump ADDR:LEN   (hex) print CPU memory after the run\n"
+           "      --nametables      print the four name tables after the run\n"
+           "      --bench           print frames, seconds and frames per second\n"
+           "  -w, --wav FILE        write the sound of the run as 8-bit mono WAV\n"
+           "      --rate HZ         sound sample rate (default 44100)\n"
+           "      --trace N         print the first N instructions in nestest.log's layout\n"
+           "      --pc ADDR         (hex) start at ADDR with P=$24, SP=$FD\n"
+           "  -h, --help            this text\n";
+}
+
+std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, std::string& error) {
+    CliOptions options;
+    using Handler = std::function<bool(const std::string&)>;
+    auto count = [&](int& target, uint64_t min) {
+        return [&target, min](const std::string& v) {
+            uint64_t n;
+            if (!ParseNumber(v, 10, 100000000, n) || n < min) return false;
+            target = static_cast<int>(n);
+            return true;
+        };
+    };
+    auto text = [](std::string& target) {
+        return [&target](const std::string& v) {
+            target = v;
+            return !v.empty();
+        };
+    };
+    const std::map<std::string, Handler> withValue = {
+        {"--frames", count(options.frames, 0)},
+        {"--skip", count(options.skip, 1)},
+        {"--screenshot", text(options.screenshot)},
+        {"--wav", text(options.wav)},
+        {"--rate", count(options.rate, 1)},
+        {"--trace", count(options.trace, 1)},
+        {"--pc",
+         [&](const std::string& v) {
+             uint64_t n;
+             if (!ParseNumber(v, 16, 0xFFFF, n)) return false;
+             options.startPc = static_cast<uint16_t>(n);
+             return true;
+         }},
+        {"--dump",
+         [&](const std::string& v) {
+             auto colon = v.find(':');
+             uint64_t address, length;
+             if (colon == std::string::npos || !ParseNumber(v.substr(0, colon), 16, 0xFFFF, address) ||
+                 !ParseNumber(v.substr(colon + 1), 16, 0x10000, length))
+                 return false;
+             options.dumps.push_back({static_cast<uint16_t>(address), static_cast<uint32_t>(length)});
+             return true;
+         }},
+    };
+    const std::map<std::string, bool*> flags = {
+        {"--hash", &options.hash},           {"--hash-every", &options.hashEvery}, {"--nametables", &options.nameTables},
+        {"--bench", &options.bench},         {"--help", &options.help},
+    };
+    const std::map<std::string, std::string> shortForms = {
+        {"-f", "--frames"}, {"-o", "--screenshot"}, {"-w", "--wav"}, {"-h", "--help"}};
+
+    for (size_t i = 0; i < args.size(); ++i) {
+        std::string arg = args[i];
+        std::string value;
+        bool inlineValue = false;
+        if (auto it = shortForms.find(arg); it != shortForms.end()) arg = it->second;
+        if (arg.rfind("--", 0) == 0) {
+            if (auto eq = arg.find('='); eq != std::string::npos) {
+                value = arg.substr(eq + 1);
+                arg = arg.substr(0, eq);
+                inlineValue = true;
+            }
+        }
+        if (auto it = flags.find(arg); it != flags.end()) {
+            *it->second = true;
+            continue;
+        }
+        if (auto it = withValue.find(arg); it != withValue.end()) {
+            if (!inlineValue) {
+                if (i + 1 >= args.size()) {
+                    error = arg + " needs a value";
+                    return std::nullopt;
+                }
+                value = args[++i];
+            }
+            if (!it->second(value)) {
+                error = "bad value for " + arg + ": " + value;
+                return std::nullopt;
+            }
+            continue;
+        }
+        if (arg.size() > 1 && arg[0] == '-') {
+            error = "unknown option " + arg;
+            return std::nullopt;
+        }
+        if (!options.game.empty()) {
+            error = "more than one game named";
+            return std::nullopt;
+        }
+        options.game = arg;
+    }
+    if (options.game.empty() && !options.help) {
+        error = "no game named";
+        return std::nullopt;
+    }
+    return options;
+}
+
+}  // namespace korvanta

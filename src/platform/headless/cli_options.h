@@ -1,0 +1,37 @@
+// Options of the command-line runner.
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace korvanta {
+
+struct CliOptions {
+    std::string game;
+    int frames = 600;
+    int skip = 1;  // draw one frame in `skip`
+    std::string screenshot;
+    bool hash = false;
+    bool hashEvery = false;
+    struct Dump {
+        uint16_t address;
+        uint32_t length;
+    };
+    std::vector<Dump> dumps;
+    bool nameTables = false;
+    bool bench = false;
+    std::string wav;
+    int rate = 44100;
+    int trace = 0;  // instructions to trace; 0 = run frames
+    std::optional<uint16_t> startPc;
+    bool help = false;
+};
+
+// Parses argv; on a usage error returns nullopt and sets `error`.
+std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, std::string& error);
+
+// The --help text.
+const char* CliUsage();
+
+}  // namespace korvanta

@@ -1,0 +1,157 @@
+// korvanta: the Linux desktop program. One window shows the game; the keys,
+// dropped files and the tick timer are handled on this one thread.
+#include <SDL.h>
+
+#include <charconv>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/shell.h"
+#include "media/png_writer.h"
+#include "platform/sdl/sdl_host.h"
+#include "platform/sdl/sdl_keys.h"
+
+using namespace korvanta;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Arguments {
+    std::string game;
+    int scale = 2;
+    long quitAfterFrames = -1;  // for tests under a virtual display
+    std::string windowShot;     // PNG of the window when quitting
+};
+
+bool ParseArguments(int argc, char** argv, Arguments& out) {
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        auto number = [&](long& target) {
+            if (i + 1 >= argc) return false;
+            std::string v = argv[++i];
+            auto [end, ec] = std::from_chars(v.data(), v.data() + v.size(), target);
+            return ec == std::errc() && end == v.data() + v.size();
+        };
+        long value = 0;
+        if (arg == "--scale" && number(value) && value >= 1 && value <= 3) {
+            out.scale = static_cast<int>(value);
+        } else if (arg == "--quit-after-frames" && number(out.quitAfterFrames)) {
+        } else if (arg == "--window-shot" && i + 1 < argc) {
+            out.windowShot = argv[++i];
+        } else if (!arg.empty() && arg[0] != '-' && out.game.empty()) {
+            out.game = arg;
+        } else {
+            std::fprintf(stderr,
+                         "usage: korvanta [--scale 1-3] [--quit-after-frames N] [--window-shot FILE.png] [GAME]\n");
+            return false;
+        }
+    }
+    return true;
+}
+
+fs::path ProgramFolder() {
+    std::error_code error;
+    fs::path self = fs::read_symlink("/proc/self/exe", error);
+    return error ? fs::current_path() : self.parent_path();
+}
+
+SettingsCandidates Candidates(const fs::path& programFolder) {
+    SettingsCandidates candidates;
+    candidates.programFile = programFolder / kSettingsFileName;
+    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+    const char* home = std::getenv("HOME");
+    fs::path config = xdg && *xdg ? fs::path(xdg) : home ? fs::path(home) / ".config" : fs::path();
+    if (!config.empty()) candidates.userFile = config / "korvanta" / kSettingsFileName;
+    return candidates;
+}
+
+// The bundled demo beside the program, or in its build folder.
+std::string DemoPath(const fs::path& programFolder) {
+    for (const fs::path& candidate : {programFolder / "demo.nes", programFolder / "roms" / "demo.nes"})
+        if (fs::exists(candidate)) return candidate.string();
+    return (programFolder / "roms" / "demo.nes").string();
+}
+
+std::string FullPath(const std::string& path) {
+    std::error_code error;
+    fs::path full = fs::canonical(path, error);
+    return error ? path : full.string();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Arguments args;
+    if (!ParseArguments(argc, argv, args)) return 2;
+    fs::path programFolder = ProgramFolder();
+
+    SdlHost host;
+    if (!host.CreateWindow(args.scale)) {
+        std::fprintf(stderr, "korvanta: %s\n", SDL_GetError());
+        return 0;
+    }
+    host.OpenControllers();
+    Shell shell(host, Candidates(programFolder));
+    if (!shell.Start()) return 0;
+    shell.OpenGameFile(FullPath(args.game.empty() ? DemoPath(programFolder) : args.game));
+
+    bool running = true;
+    while (running) {
+        SDL_Event event;
+        int wait = host.MillisecondsToTick();
+        if (SDL_WaitEventTimeout(&event, wait < 0 ? 100 : wait)) {
+            do {
+                switch (event.type) {
+                    case SDL_QUIT: running = false; break;
+                    case SDL_KEYDOWN: {
+                        int key = VirtualKeyFromSdl(event.key.keysym);
+                        bool alt = event.key.keysym.mod & KMOD_ALT;
+                        if (alt && key == 0x0D) {
+                            host.ToggleFullScreen();
+                        } else if (alt && key >= '0' && key <= '9') {
+                            shell.AltDigit(key - '0');
+                        } else if (event.key.keysym.mod & KMOD_CTRL && key >= '1' && key <= '3') {
+                            host.SetScale(key - '0');
+                        } else if (!alt) {
+                            host.NoteKey(key, true);
+                            shell.KeyDown(key);
+                        }
+                        break;
+                    }
+                    case SDL_KEYUP: {
+                        int key = VirtualKeyFromSdl(event.key.keysym);
+                        host.NoteKey(key, false);
+                        shell.KeyUp(key);
+                        break;
+                    }
+                    case SDL_DROPFILE:
+                        shell.OpenGameFile(event.drop.file);
+                        SDL_free(event.drop.file);
+                        break;
+                    case SDL_CONTROLLERDEVICEADDED:
+                    case SDL_CONTROLLERDEVICEREMOVED: host.OpenControllers(); break;
+                    case SDL_WINDOWEVENT:
+                        if (event.window.event == SDL_WINDOWEVENT_EXPOSED) host.Redraw();
+                        break;
+                    default: break;
+                }
+            } while (SDL_PollEvent(&event));
+        }
+        if (host.MillisecondsToTick() == 0) shell.Tick(host.TakeTick());
+        if (args.quitAfterFrames >= 0 && static_cast<long>(shell.driver.stats.framesRun) >= args.quitAfterFrames)
+            running = false;
+    }
+
+    if (!args.windowShot.empty()) {
+        std::vector<uint32_t> pixels;
+        int width = 0, height = 0;
+        if (!host.ReadWindowPixels(pixels, width, height) || !WritePngFile(args.windowShot, width, height, pixels)) {
+            std::fprintf(stderr, "korvanta: cannot write %s\n", args.windowShot.c_str());
+            return 1;
+        }
+    }
+    shell.Close();
+    return 0;
+}
