@@ -258,5 +258,47 @@ TEST(RenderBackground, PerDotSwitchSplitsTheLineAndWrapsIntoTheNextTable) {
     }
 }
 
+TEST(RenderBackground, ProgramOnTheCpuSplitsThePictureWhereItWritesTheAddress) {
+    PpuRig rig;
+    rig.FillNameTables(1);
+    // 32 KB of program: wait about 103 lines, then point $2006 at coarse X 12.
+    const std::vector<uint8_t> code = {
+        0xA9, 0x0A, 0x8D, 0x01, 0x20,  // LDA #$0A, STA $2001
+        0xA2, 0x0B,                    // LDX #11
+        0xA0, 0x00,                    // LDY #0
+        0x88, 0xD0, 0xFD,              // DEY, BNE -3
+        0xCA, 0xD0, 0xF8,              // DEX, BNE -8
+        0xA9, 0x00, 0x8D, 0x06, 0x20,  // LDA #0, STA $2006
+        0xA9, 0x0C, 0x8D, 0x06, 0x20,  // LDA #$0C, STA $2006
+        0x4C, 0x19, 0x80,              // JMP *
+    };
+    Machine& m = rig.m();
+    for (int i = 0; i < 4; ++i) {
+        auto page = std::make_unique<PrgPage>();
+        page->fill(0xEA);
+        if (i == 0) std::copy(code.begin(), code.end(), page->begin());
+        if (i == 3) (*page)[0x1FFC] = 0x00, (*page)[0x1FFD] = 0x80;
+        m.prgPages[i] = page->data();
+        m.prgWindow[i] = page->data();
+        m.prgStorage.push_back(std::move(page));
+    }
+    m.prgPageCount = 4;
+    rig.console.SoftReset();
+    uint32_t writeCycle = 0;
+    rig.board->onMessage = [&rig, &writeCycle](uint32_t code, intptr_t) {
+        if (code == 12) writeCycle = rig.m().cycles;
+    };
+    rig.ppu().BeginDrawnFrame();
+    rig.console.cpu.Run(RunMode::RunToFrameEnd);
+    rig.ppu().EndDrawnFrame();
+
+    int split = ScanlineOf(writeCycle);
+    ASSERT_GT(split, 80);
+    ASSERT_LT(split, 130);
+    ExpectLines(rig, 0, split, 1, 0, 0, 0, Half(0), "before the write");
+    // Y = 0 - split is below -16: 240 added, the vertical table bit flipped.
+    ExpectLines(rig, split, 240, 1, 2, 96, 240 - split, Half(0), "after the write");
+}
+
 }  // namespace
 }  // namespace korvanta
