@@ -211,9 +211,7 @@ split_palette:
     ; takes the row an address names minus the current line as the new
     ; scroll Y, so naming row SPLIT_LINE on the split line keeps it at 0;
     ; coarse X and the name-table bit come from the current scroll.
-    lda scroll_nt
-    asl a
-    asl a
+    lda #0
     ora #((SPLIT_LINE / 8) >> 3) | ((SPLIT_LINE & 7) << 4)
     sta split_hi
     lda scroll_x

@@ -51,7 +51,10 @@ bool Shell::OpenGameFile(const std::string& path) {
     options.companions.krtFolder = settings.save.krtFolder;
     options.companions.krtSeparate = settings.save.krtSeparate;
     bool opened = OpenGame(console, path, options);
-    if (opened) console.machine.RunState = 1;
+    if (opened) {
+        display.ApplyIdentityPalette();
+        console.machine.RunState = 1;
+    }
     driver.modal = false;
     return opened;
 }

@@ -85,7 +85,10 @@ bool SaveScreenshot(Host& host, const Display& display, const Ppu& ppu, const st
     bool png = path.size() >= 4 && std::equal(path.end() - 4, path.end(), ".png", [](char a, char b) {
                    return std::tolower(static_cast<unsigned char>(a)) == b;
                });
-    return png ? SaveScreenPng(display, ppu, path) : SaveScreen(host, ppu, display.masterPalette, path);
+    if (!png) return SaveScreen(host, ppu, display.masterPalette, path);
+    if (SaveScreenPng(display, ppu, path)) return true;
+    ShowStringMessage(host, MessageKind::Error, kStrCouldNotOpenFile, path.c_str());
+    return false;
 }
 
 }  // namespace korvanta

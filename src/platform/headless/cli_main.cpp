@@ -21,14 +21,6 @@ using namespace korvanta;
 
 namespace {
 
-bool EndsWith(const std::string& text, const char* suffix) {
-    std::string s(suffix);
-    if (text.size() < s.size()) return false;
-    for (size_t i = 0; i < s.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(text[text.size() - s.size() + i])) != s[i]) return false;
-    return true;
-}
-
 // The nestest automation mode: N instructions, one trace line each.
 void Trace(Console& console, const CliOptions& options) {
     Machine& m = console.machine;
@@ -110,16 +102,7 @@ int main(int argc, char** argv) {
     if (options.hash && !options.hashEvery) PrintHash(console->ppu);
     for (const auto& dump : options.dumps) Dump(*console, dump);
     if (options.nameTables) std::printf("%s", DumpNameTables(console->ppu).c_str());
-    if (!options.screenshot.empty()) {
-        bool ok = EndsWith(options.screenshot, ".png")
-                      ? SaveScreenPng(display, console->ppu, options.screenshot)
-                      : SaveScreen(host, console->ppu, display.masterPalette, options.screenshot);
-        if (!ok) {
-            if (EndsWith(options.screenshot, ".png"))
-                std::fprintf(stderr, "korvanta-cli: cannot write %s\n", options.screenshot.c_str());
-            status = 1;
-        }
-    }
+    if (!options.screenshot.empty() && !SaveScreenshot(host, display, console->ppu, options.screenshot)) status = 1;
     if (capture && !capture->Finish(options.wav)) {
         std::fprintf(stderr, "korvanta-cli: cannot write %s\n", options.wav.c_str());
         status = 1;
