@@ -211,7 +211,9 @@ split_palette:
     ; takes the row an address names minus the current line as the new
     ; scroll Y, so naming row SPLIT_LINE on the split line keeps it at 0;
     ; coarse X and the name-table bit come from the current scroll.
-    lda #0
+    lda scroll_nt
+    asl a
+    asl a
     ora #((SPLIT_LINE / 8) >> 3) | ((SPLIT_LINE & 7) << 4)
     sta split_hi
     lda scroll_x
@@ -232,18 +234,20 @@ split_palette:
     bvc @hit
 
     ; Palette writes during the picture start a new colour set for the rest
-    ; of the frame; keep them few and close together.
+    ; of the frame; keep them few and close together. Unrolled, so that
+    ; everything up to the scroll restore stays well inside one line.
     lda #$3F
     sta PPUADDR
     lda #$00
     sta PPUADDR
-    ldx #0
-@colour:
-    lda lower_colours,x
+    lda lower_colours + 0
     sta PPUDATA
-    inx
-    cpx #4
-    bne @colour
+    lda lower_colours + 1
+    sta PPUDATA
+    lda lower_colours + 2
+    sta PPUDATA
+    lda lower_colours + 3
+    sta PPUDATA
 
     ; The palette address moved the scroll; restore it before the next line.
     lda split_hi
@@ -438,16 +442,19 @@ palettes:
 lower_colours:
     .byte $09, $10, $00, $30  ; dark green backdrop, grey bricks
 
-; Tile of the even and odd columns of each of the 30 rows.
+; Tile of the even and odd columns of each of the 30 rows: bricks at the top,
+; sky (stars and title drawn over it later), a checkerboard, the horizon,
+; then the same again in the lower colours.
+SKY = TILE_BLANK
 row_even:
-    .byte TILE_BRICK, TILE_BRICK, 0, 0, 0, 0, 0, 0, 0, 0
-    .byte TILE_FILL1, TILE_FILL2, TILE_FILL1, TILE_FILL2, 0, TILE_FILL3
-    .byte TILE_BRICK, TILE_BRICK, TILE_BRICK, TILE_BRICK, 0, 0, 0, 0
+    .byte TILE_BRICK, TILE_BRICK, SKY, SKY, SKY, SKY, SKY, SKY, SKY, SKY
+    .byte TILE_FILL1, TILE_FILL2, TILE_FILL1, TILE_FILL2, SKY, TILE_FILL3
+    .byte TILE_BRICK, TILE_BRICK, TILE_BRICK, TILE_BRICK, SKY, SKY, SKY, SKY
     .byte TILE_FILL1, TILE_FILL2, TILE_FILL1, TILE_FILL2, TILE_BRICK, TILE_BRICK
 row_odd:
-    .byte TILE_BRICK, TILE_BRICK, 0, 0, 0, 0, 0, 0, 0, 0
-    .byte TILE_FILL2, TILE_FILL1, TILE_FILL2, TILE_FILL1, 0, TILE_FILL3
-    .byte TILE_BRICK, TILE_BRICK, TILE_BRICK, TILE_BRICK, 0, 0, 0, 0
+    .byte TILE_BRICK, TILE_BRICK, SKY, SKY, SKY, SKY, SKY, SKY, SKY, SKY
+    .byte TILE_FILL2, TILE_FILL1, TILE_FILL2, TILE_FILL1, SKY, TILE_FILL3
+    .byte TILE_BRICK, TILE_BRICK, TILE_BRICK, TILE_BRICK, SKY, SKY, SKY, SKY
     .byte TILE_FILL2, TILE_FILL1, TILE_FILL2, TILE_FILL1, TILE_BRICK, TILE_BRICK
 
 ; Palette of the upper and lower half of each band of four rows.

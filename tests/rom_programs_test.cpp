@@ -64,6 +64,7 @@ TEST(RomPrograms, InstrTestOfficialOnlyOnMmc1) {
 }  // namespace korvanta::test
 
 #include "media/png_writer.h"
+#include "video/master_palette.h"
 namespace korvanta::test {
 TEST(RomProgramsScratch, HelloMmc3Picture) {
     BoardConsole b;
@@ -72,9 +73,17 @@ TEST(RomProgramsScratch, HelloMmc3Picture) {
     std::vector<uint32_t> px(256 * 240);
     for (int i = 0; i < 256 * 240; ++i) {
         uint8_t v = b.ppu().frameBuffer[i];
-        px[i] = (v * 8u) << 16 | ((v & 3) * 80u) << 8 | (v * 8u);
+        px[i] = BasePalette()[b.ppu().palette[0][v & 31] & 63];
     }
     WritePngFile("/tmp/mmc_hello.png", 256, 240, px);
+    {
+        std::vector<uint32_t> big(512 * 480);
+        for (int y = 0; y < 480; ++y)
+            for (int x = 0; x < 512; ++x) big[y * 512 + x] = px[(y / 2) * 256 + x / 2];
+        for (int line : {47, 143})
+            for (int x = 0; x < 12; ++x) big[(2 * line) * 512 + x] = 0xFF0000;
+        WritePngFile("/tmp/mmc_hello2x.png", 512, 480, big);
+    }
     // One more frame, stepped: when do windows, scroll and the target change?
     b.ppu().BeginDrawnFrame();
     uint32_t lastIrq = b.m().boardIrqTime;

@@ -31,6 +31,12 @@ public:
     // mixer waits for the device, so sample counts are deterministic.
     uint32_t Milliseconds() override { return clock; }
     void SleepMilliseconds(uint32_t ms) override { clock += ms; }
+    bool StartTimer(uint32_t periodMs, bool periodic) override {
+        timerPeriod = periodMs;
+        timerPeriodic = periodic;
+        ++timerStarts;
+        return !refuseTimer;
+    }
 
     // A joystick the tests move; the flags make the system's queries fail.
     struct Joystick {
@@ -48,6 +54,10 @@ public:
     std::vector<Joystick> joysticks;
     std::optional<int> exitCode;  // set by Exit; the process goes on
     uint32_t clock = 0;            // milliseconds
+    uint32_t timerPeriod = 0;      // the last timer started
+    bool timerPeriodic = false;
+    int timerStarts = 0;
+    bool refuseTimer = false;
     std::unique_ptr<HeadlessWaveOutput> waveOutput;  // null: no sound device
 };
 
