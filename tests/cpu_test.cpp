@@ -489,6 +489,23 @@ TEST(Cpu, DataAccessesFollowTheBoardAndTheDma) {
     EXPECT_EQ(dma.m().cycles, 516u);
 }
 
+TEST(Cpu, BoardWritesSeePcAtTheFirstOperandByte) {
+    struct PcBoard : Mapper {
+        using Mapper::Mapper;
+        std::vector<uint16_t> pcs;
+        void Write(uint16_t, uint8_t) override { pcs.push_back(console_.machine.pc); }
+    };
+    // STA $8000 at $8002; STA $C000,X at $8005.
+    Rig rig({{0x8002, {0x8D, 0x00, 0x80, 0x9D, 0x00, 0xC0}}});
+    rig.m().pc = 0x8002;
+    auto board = std::make_unique<PcBoard>(rig.console(), MapperConfig{});
+    PcBoard* b = board.get();
+    rig.console().mapper = std::move(board);
+    rig.Step(2);
+    EXPECT_EQ(b->pcs, (std::vector<uint16_t>{0x8003, 0x8006}));
+    EXPECT_EQ(rig.m().pc, 0x8008);
+}
+
 TEST(Disassembler, DebugConsoleTexts) {
     struct Case {
         uint16_t address;

@@ -68,7 +68,8 @@ TEST(RomPrograms, InstrTestOfficialOnlyOnMmc1) {
 namespace korvanta::test {
 TEST(RomProgramsScratch, HelloMmc3Picture) {
     BoardConsole b;
-    ASSERT_TRUE(LoadShared(b, "programs/hello_mmc3.nes"));
+    const char* game = std::getenv("SCRATCH_ROM");
+    ASSERT_TRUE(LoadShared(b, game ? game : "programs/hello_mmc3.nes"));
     RunFrames(b, 120);
     std::vector<uint32_t> px(256 * 240);
     for (int i = 0; i < 256 * 240; ++i) {
@@ -101,6 +102,10 @@ TEST(RomProgramsScratch, HelloMmc3Picture) {
             std::printf("cyc %u line %d scroll x %d y %d nt %d\n", c, line, sx, sy, nt);
         }
         if (i > 0 && c < before) break;
+    }
+    for (int row = 0; row < 8; ++row) {
+        for (int col = 0; col < 32; ++col) std::printf("%02X", b.ppu().nameTable[0][row * 32 + col]);
+        std::printf("\n");
     }
     std::printf("sram %d boardIrq %u mirroring %d\n", b.console.mapper->sramEnabled, b.m().boardIrqTime, b.ppu().mirroring);
 }

@@ -145,6 +145,9 @@ void Cpu::Run(RunMode mode) {
             sram[address & 0x1FFF] = value;
         } else {
             m.cycles = cycles;
+            // Boards see PC at the storing instruction's first operand byte
+            // (the mapper-2 image check reads the code that follows it).
+            m.pc = static_cast<uint16_t>(m.instructionAddress + 1);
             console_.WriteByte(address, value);
             resume();
         }
