@@ -1,7 +1,9 @@
 #include "app/shell.h"
 
 #include "app/strings.h"
+#include "media/battery.h"
 #include "media/loader.h"
+#include "media/snapshot.h"
 
 namespace korvanta {
 namespace {
@@ -42,15 +44,15 @@ bool Shell::Start() {
     return true;
 }
 
+SaveOptions Shell::MediaOptions() {
+    SaveOptions options = SaveOptionsFrom(settings.save);
+    options.load.rebuildDevices = [this](int selection) { input.RebuildDevices(selection); };
+    return options;
+}
+
 bool Shell::OpenGameFile(const std::string& path) {
     driver.modal = true;
-    LoadOptions options;
-    options.companions.savFolderUse = settings.save.savFolderUse;
-    options.companions.savFolder = settings.save.savFolder;
-    options.companions.krtFolderUse = settings.save.krtFolderUse;
-    options.companions.krtFolder = settings.save.krtFolder;
-    options.companions.krtSeparate = settings.save.krtSeparate;
-    bool opened = OpenGame(console, path, options);
+    bool opened = OpenGame(console, path, MediaOptions().load);
     if (opened) {
         display.ApplyIdentityPalette();
         console.machine.RunState = 1;
@@ -70,7 +72,7 @@ void Shell::KeyUp(int virtualKey) { input.NoteKeyMessage(KeyMessage::Up, virtual
 
 void Shell::AltDigit(int digit) {
     if (digit < 0 || digit > 9) return;
-    currentSlot = digit;
+    console.game.snapshotSlot = digit;
     display.ShowScreenMessage(kShortcutMessageFrames, true, 240, 16, "%d", digit);
 }
 
@@ -80,6 +82,22 @@ void Shell::Shortcut(int shortcut) {
     switch (shortcut) {
         case kShortcutPause: m.RunState = m.RunState == 1 ? 0 : 1; break;
         case kShortcutReset: console.SoftReset(); break;
+        case kShortcutSave: {
+            driver.modal = true;
+            QuickSave(console, MediaOptions());
+            driver.modal = false;
+            int slot = console.game.snapshotSlot;
+            display.ShowScreenMessage(kShortcutMessageFrames, true, 200, 16, "SAVE-%d", slot == 0 ? 10 : slot);
+            break;
+        }
+        case kShortcutUndo: {
+            driver.modal = true;
+            QuickLoad(console, MediaOptions());
+            driver.modal = false;
+            int slot = console.game.snapshotSlot;
+            display.ShowScreenMessage(kShortcutMessageFrames, true, 200, 16, "LOAD-%d", slot == 0 ? 10 : slot);
+            break;
+        }
         default: break;  // save, undo and the disk keys arrive with their commands
     }
 }
@@ -90,6 +108,7 @@ void Shell::Close() {
     driver.closing = true;
     driver.StopTimer();
     console.machine.RunState = 0;
+    ExitTimeBatterySave(console, MediaOptions().load.companions, settings.save.saveType, settings.save.savTerminate);
     settings.WriteAtTeardown(profile);
     settings.sound = console.soundOut.Settings();
     settings.WriteAtExit(profile);

@@ -12,6 +12,7 @@
 #include "core/console.h"
 #include "core/frame_driver.h"
 #include "input/input_system.h"
+#include "media/snapshot.h"
 #include "video/display.h"
 
 namespace korvanta {
@@ -49,10 +50,11 @@ public:
     Display display;
     InputSystem input;
     FrameDriver driver;
-    int currentSlot = 0;
 
 private:
     void Shortcut(int shortcut);
+    // The save settings with this shell's device rebuilding.
+    SaveOptions MediaOptions();
     bool closed_ = false;
 };
 

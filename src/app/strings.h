@@ -24,10 +24,14 @@ enum StringId : uint32_t {
     kStrTrainerNotSupported = 26,
     kStrMaybeDifferent = 27,
     kStrIllegalImage = 28,
+    kStrOldKorPrgBank = 30,
+    kStrOldKorLowerBank = 31,
+    kStrOldKorUnsupported = 32,
     kStrWindowTitle = 97,
     kStrCaption = 98,
     kStrErrorCaption = 99,
     kStrVsUnisystemItem = 20003,
+    kStrProgramNameVersion = 65535,
 };
 
 // The text of an identifier in the current language, or null when the table

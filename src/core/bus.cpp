@@ -6,13 +6,7 @@ uint8_t Console::ReadByte(uint16_t address) {
     Machine& m = machine;
     if (address < 0x2000) return m.ram[address & 0x7FF];
     if (address >= 0x8000) return m.prgWindow[(address >> 13) & 3][address & 0x1FFF];
-    if (address < 0x4000) {
-        switch (address & 7) {
-            case 2: return ppu.ReadStatus();
-            case 7: return ppu.ReadData();
-            default: return 0;
-        }
-    }
+    if (address < 0x4000) return ReadPpuRegister(address);
     if (address == 0x4015) return apu.ReadStatus();
     if (address == 0x4016 || address == 0x4017) {
         uint8_t value = 0;

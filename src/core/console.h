@@ -29,6 +29,14 @@ public:
     uint8_t ReadByte(uint16_t address);
     void WriteByte(uint16_t address, uint8_t value);
     uint16_t ReadWord(uint16_t address);
+    // $2000-$3FFF: only status ($2002) and data ($2007) read; the rest read 0.
+    uint8_t ReadPpuRegister(uint16_t address) {
+        switch (address & 7) {
+            case 2: return ppu.ReadStatus();
+            case 7: return ppu.ReadData();
+            default: return 0;
+        }
+    }
     // The debug view of memory: RAM, cartridge RAM and PRG windows as the Bus
     // maps them, registers as 0; never changes any state.
     uint8_t PeekByte(uint16_t address) const;

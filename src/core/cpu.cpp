@@ -128,6 +128,9 @@ void Cpu::Run(RunMode mode) {
     };
     auto busRead = [&](uint16_t address) KORVANTA_INLINE -> uint8_t {
         m.cycles = cycles;
+        // Picture-unit reads change nothing the checks look at; games poll
+        // $2002 in tight loops, so those go straight to it.
+        if ((address & 0xE000) == 0x2000) return console_.ReadPpuRegister(address);
         uint8_t value = console_.ReadByte(address);
         resume();
         return value;

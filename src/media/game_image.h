@@ -22,6 +22,13 @@ struct GameImage {
     std::string path;
     FileKind kind = kFileOldKor;
     int snapshotSlot = 0;  // 0..9; 0 is shown as 10
+    // The old KOR board type last read by a state load (0 when none), kept in
+    // snapshot chunk 14.
+    uint16_t oldKorBoardType = 0;
+    // Set when a movie resets or loads the machine: `sram` then holds the
+    // movie's RAM, not the player's, and no SAV file is written until a game
+    // is opened again.
+    bool savSuspended = false;
 };
 
 }  // namespace korvanta

@@ -7,6 +7,8 @@
 
 #include "app/strings.h"
 #include "core/console.h"
+#include "media/kor.h"
+#include "media/movie_link.h"
 
 namespace korvanta {
 namespace {
@@ -54,24 +56,50 @@ void CloseGame(Console& console) {
 }
 
 bool OpenGameStream(Console& console, Stream& stream, const std::string& path, const LoadOptions& options) {
+    return OpenGameStream(console, stream, path, options, -1);
+}
+
+bool OpenGameStream(Console& console, Stream& stream, const std::string& path, const LoadOptions& options, int slot) {
     uint8_t head[kDetectionSize];
     size_t headSize = stream.Seek(0) ? stream.Read(head, sizeof head) : 0;
     ImageFormat format = DetectFormat(std::span<const uint8_t>(head, headSize), stream.Size());
 
+    FileKind kind;
+    int blockSlot = kBlockSlotOfImages;
     switch (format) {
         case ImageFormat::Ines:
             if (!LoadInes(console, stream, options)) return false;
             ReadBatterySave(console, path, options.companions);
-            console.game.kind = kFileNes;
+            kind = kFileNes;
             break;
+        case ImageFormat::Kor: {
+            KorHeader block;
+            if (!LoadKor(console, stream, slot, options, block)) return false;
+            // A snapshot-only file keeps the current game's name and kind.
+            if (block.kind != kKorOldImage && block.kind != kKorImage) return true;
+            kind = block.kind == kKorImage ? kFileKor : kFileOldKor;
+            blockSlot = block.slot;
+            break;
+        }
+        case ImageFormat::OldKor:
+            if (!ConvertOldKor(console, stream, options)) return false;
+            kind = kFileOldKor;
+            break;
+        case ImageFormat::ForeignSnapshot: return LoadForeignSnapshot(console, stream);
+        case ImageFormat::Movie:
+            // A movie plays on the running game; with none it is refused
+            // without a message.
+            return console.mapper && options.movie && options.movie->StartReplay(path);
         default:
-            // The Disk System, KOR containers, the foreign snapshot and movies
-            // have no loader yet.
+            // The Disk System has no loader yet.
             ShowStringMessage(console.host, MessageKind::Error, kStrUnknownFormat);
             return false;
     }
+    // A state load of the current game keeps the SAV rule a movie set.
+    if (slot == -1) console.game.savSuspended = false;
+    console.game.kind = kind;
     console.game.path = path;
-    console.game.snapshotSlot = kBlockSlotOfImages;
+    console.game.snapshotSlot = blockSlot % 10;
     return true;
 }
 
@@ -84,6 +112,28 @@ bool OpenGame(Console& console, const std::string& path, const LoadOptions& opti
         return false;
     }
     return OpenGameStream(console, file, path, options);
+}
+
+}  // namespace korvanta
+
+namespace korvanta {
+
+bool OpenGameSlot(Console& console, int slot, const LoadOptions& options) {
+    GameImage& game = console.game;
+    if (game.kind == kFileNes || game.kind == kFileFds) {
+        std::string krt = game.path;
+        if (MakeCompanionName(krt, kCompanionKrt, options.companions, slot)) return false;
+        FileStream file(krt, "rb");
+        KorHeader block;
+        return file.IsOpen() && LoadKor(console, file, slot, options, block);
+    }
+    FileStream file(game.path, "rb");
+    if (!file.IsOpen()) {
+        ShowStringMessage(console.host, MessageKind::Error, kStrCouldNotOpenFile, game.path.c_str());
+        return false;
+    }
+    std::string path = game.path;
+    return OpenGameStream(console, file, path, options, slot);
 }
 
 }  // namespace korvanta

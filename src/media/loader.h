@@ -3,6 +3,7 @@
 // and resets the Machine. Every failure shows its message and returns false.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@
 namespace korvanta {
 
 class Console;
+class MovieLink;
 class Stream;
 
 struct LoadOptions {
@@ -21,6 +23,12 @@ struct LoadOptions {
     // The MarkerTest's four header bytes (11-14) in held form, each byte one
     // more than the byte it matches. Empty: the test never matches.
     std::vector<uint8_t> heldMarker;
+    // The movie layer: KMV files are handed to it, snapshots carry its
+    // position. Null: movie files are refused, positions ignored.
+    MovieLink* movie = nullptr;
+    // Rebuilds the controller-port devices for the expansion device a state
+    // load restored (chunk 17). Empty: the selection is only stored.
+    std::function<void(int selection)> rebuildDevices;
 };
 
 // The kinds a file can be, decided from its first 256 bytes and its size.
@@ -34,6 +42,13 @@ ImageFormat DetectFormat(std::span<const uint8_t> head, int64_t fileSize);
 bool OpenGame(Console& console, const std::string& path, const LoadOptions& options);
 // The same from an open stream; `path` names the companions.
 bool OpenGameStream(Console& console, Stream& stream, const std::string& path, const LoadOptions& options);
+// The same with a snapshot slot: -1 opens the file as a game, 0-9 loads that
+// slot of a KOR file into the running game.
+bool OpenGameStream(Console& console, Stream& stream, const std::string& path, const LoadOptions& options, int slot);
+// Loads snapshot slot 0-9 of the current game: from its KRT companion for an
+// iNES or Disk System game (no file: false, silently), else from the current
+// KOR file. The quick load.
+bool OpenGameSlot(Console& console, int slot, const LoadOptions& options);
 
 // The iNES loader. Refusals found in the header leave the current game as
 // it was; a failure after the old pages were freed leaves no game (no

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "core/console.h"
+#include "ppu/pixel_ops.h"
 #include "ppu/ppu.h"
 
 namespace korvanta {
@@ -81,7 +82,7 @@ void Ppu::DrawLines(int count) {
         std::memset(first, 0, static_cast<size_t>(count) * kScreenWidth);
     }
     if (spritesEnabled) DrawSprites(nextLine_, nextLine_ + count);
-    for (size_t i = 0; i < static_cast<size_t>(count) * kScreenWidth; ++i) first[i] &= 0x7F;
+    MaskPixels(first, static_cast<size_t>(count) * kScreenWidth, 0x7F, 0);
     linePosition_ = 0;
     nextLine_ += count;
 }

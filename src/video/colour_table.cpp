@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "ppu/pixel_ops.h"
 #include "ppu/ppu.h"
 
 namespace korvanta {
@@ -21,9 +22,8 @@ void MarkPaletteSets(Ppu& ppu) {
     int sets = std::clamp(ppu.paletteSetCount, 0, 3);
     for (int k = 1; k <= sets; ++k) {
         int first = std::clamp(ScanlineOf(ppu.paletteSetStart[k]), 0, kScreenHeight);
-        uint8_t mark = static_cast<uint8_t>(32 * k);
-        for (size_t i = static_cast<size_t>(first) * kScreenWidth; i < ppu.frameBuffer.size(); ++i)
-            ppu.frameBuffer[i] = static_cast<uint8_t>((ppu.frameBuffer[i] & 31) | mark);
+        size_t start = static_cast<size_t>(first) * kScreenWidth;
+        MaskPixels(ppu.frameBuffer.data() + start, ppu.frameBuffer.size() - start, 31, static_cast<uint8_t>(32 * k));
     }
 }
 

@@ -1,18 +1,26 @@
 // korvanta-cli: the headless emulator. Opens a game, runs it for a number of
 // frames (or traces its first instructions) and writes what was asked for.
+#include <algorithm>
 #include <chrono>
+#include <filesystem>
 #include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "app/settings.h"
 #include "core/console.h"
 #include "core/frame_driver.h"
 #include "debug/trace.h"
+#include "input/input_system.h"
+#include "media/battery.h"
 #include "media/loader.h"
 #include "media/screenshot.h"
+#include "media/snapshot.h"
+#include "movie/movie.h"
 #include "platform/headless/cli_options.h"
 #include "platform/headless/headless_host.h"
+#include "platform/headless/input_script.h"
 #include "platform/headless/wave_capture.h"
 #include "video/display.h"
 #include "video/frame_inspect.h"
@@ -52,6 +60,37 @@ void Dump(const Console& console, const CliOptions::Dump& dump) {
     }
 }
 
+// The save settings of the run: from --ini, with --sav-dir over them.
+SaveOptions RunSaveOptions(const CliOptions& options) {
+    SaveSettings save;
+    if (!options.ini.empty()) save.Read(ProfileFile(options.ini));
+    SaveOptions media = SaveOptionsFrom(save);
+    if (!options.savDir.empty()) {
+        std::error_code error;
+        std::filesystem::create_directories(options.savDir, error);
+        CompanionSettings& c = media.load.companions;
+        c.savFolderUse = c.krtFolderUse = true;
+        c.savFolder = c.krtFolder = options.savDir;
+    }
+    return media;
+}
+
+bool ReadScript(const std::string& path, InputScript& script) {
+    FileStream file(path, "rb");
+    if (!file.IsOpen()) {
+        std::fprintf(stderr, "korvanta-cli: cannot read %s\n", path.c_str());
+        return false;
+    }
+    std::string text(static_cast<size_t>(std::max<int64_t>(file.Size(), 0)), '\0');
+    text.resize(file.Read(text.data(), text.size()));
+    std::string error;
+    if (!ParseInputScript(text, script, error)) {
+        std::fprintf(stderr, "korvanta-cli: %s\n", error.c_str());
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -70,9 +109,43 @@ int main(int argc, char** argv) {
     HeadlessHost host;
     host.echoToStderr = true;
     auto console = std::make_unique<Console>(host);
-    if (!OpenGame(*console, options.game, LoadOptions{})) return 1;
+    SaveOptions media = RunSaveOptions(options);
+    Movie movie(*console, media.load);
+    media.load.movie = &movie;
+    InputScript script;
+    if (!options.input.empty() && !ReadScript(options.input, script)) return 2;
+    // Pads exist only when input drives or is recorded, so other runs stay
+    // as they were.
+    bool usesPads = !options.input.empty() || !options.record.empty() || !options.replay.empty();
+    KeyConfig keys;
+    std::unique_ptr<InputSystem> input;
+    ScriptedPads pads(script);
+    pads.next = &movie;
+    if (usesPads) {
+        input = std::make_unique<InputSystem>(*console, keys);
+        input->RebuildDevices(0);
+        input->movie = &pads;
+        media.load.rebuildDevices = [&input](int selection) { input->RebuildDevices(selection); };
+    }
+    if (!OpenGame(*console, options.game, media.load)) return 1;
     Machine& m = console->machine;
     m.RunState = 1;
+    if (options.loadSlot) {
+        console->game.snapshotSlot = *options.loadSlot;
+        if (!QuickLoad(*console, media)) {
+            std::fprintf(stderr, "korvanta-cli: cannot load slot %d\n", *options.loadSlot);
+            return 1;
+        }
+    }
+    if (!options.record.empty() &&
+        !movie.StartRecording({options.record, "", options.recordFromState, true, true, false})) {
+        std::fprintf(stderr, "korvanta-cli: cannot record %s\n", options.record.c_str());
+        return 1;
+    }
+    if (!options.replay.empty() && !movie.StartReplay(options.replay)) {
+        std::fprintf(stderr, "korvanta-cli: cannot replay %s\n", options.replay.c_str());
+        return 1;
+    }
 
     if (options.trace > 0) {
         Trace(*console, options);
@@ -85,17 +158,30 @@ int main(int argc, char** argv) {
     SpeedSettings speed;
     speed.drawFrame = options.skip;
     speed.fullSpeed = 0;
-    FrameDriver driver(*console, nullptr, &display, speed);
+    FrameDriver driver(*console, input.get(), &display, speed);
+    driver.movie = &movie;
+    auto saveAfter = [&](int frames) {
+        for (const auto& save : options.saveAt) {
+            if (save.frame != frames) continue;
+            console->game.snapshotSlot = save.slot;
+            if (!QuickSave(*console, media)) std::fprintf(stderr, "korvanta-cli: cannot save slot %d\n", save.slot);
+        }
+    };
+    saveAfter(0);
 
     auto start = std::chrono::steady_clock::now();
     int framesRun = 0;
     for (int frame = 0; frame < options.frames && m.RunState == 1; ++frame) {
         if (capture) capture->BeforeFrame();
+        pads.frame = frame;
         driver.RunOneFrame();
         if (capture) capture->AfterFrame();
         ++framesRun;
         if (options.hashEvery) PrintHash(console->ppu);
+        saveAfter(framesRun);
     }
+    movie.Stop();
+    ExitTimeBatterySave(*console, media.load.companions, media.saveType, media.savTerminate);
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 
     int status = m.RunState == 1 ? 0 : 1;

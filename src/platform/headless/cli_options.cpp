@@ -29,6 +29,14 @@ const char* CliUsage() {
            "      --rate HZ         sound sample rate (default 44100)\n"
            "      --trace N         print the first N instructions in nestest.log's layout\n"
            "      --pc ADDR         (hex) start at ADDR with P=$24, SP=$FD\n"
+           "      --input FILE      scripted pad input (see README)\n"
+           "      --save-at K:FRAME quick-save slot K (0-9) after FRAME frames (repeatable)\n"
+           "      --load-slot K     quick-load slot K before the first frame\n"
+           "      --record FILE     record a movie of the run from power-on\n"
+           "      --record-from-state  record it from the state after loading instead\n"
+           "      --replay FILE     replay a movie (also: a .kmv file named after the game)\n"
+           "      --sav-dir DIR     write SAV and KRT files into DIR\n"
+           "      --ini FILE        read the save settings from FILE\n"
            "  -h, --help            this text\n";
 }
 
@@ -63,6 +71,28 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, 
              options.startPc = static_cast<uint16_t>(n);
              return true;
          }},
+        {"--input", text(options.input)},
+        {"--record", text(options.record)},
+        {"--replay", text(options.replay)},
+        {"--sav-dir", text(options.savDir)},
+        {"--ini", text(options.ini)},
+        {"--load-slot",
+         [&](const std::string& v) {
+             uint64_t n;
+             if (!ParseNumber(v, 10, 9, n)) return false;
+             options.loadSlot = static_cast<int>(n);
+             return true;
+         }},
+        {"--save-at",
+         [&](const std::string& v) {
+             auto colon = v.find(':');
+             uint64_t slot, frame;
+             if (colon == std::string::npos || !ParseNumber(v.substr(0, colon), 10, 9, slot) ||
+                 !ParseNumber(v.substr(colon + 1), 10, 100000000, frame))
+                 return false;
+             options.saveAt.push_back({static_cast<int>(slot), static_cast<int>(frame)});
+             return true;
+         }},
         {"--dump",
          [&](const std::string& v) {
              auto colon = v.find(':');
@@ -77,6 +107,7 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, 
     const std::map<std::string, bool*> flags = {
         {"--hash", &options.hash},           {"--hash-every", &options.hashEvery}, {"--nametables", &options.nameTables},
         {"--bench", &options.bench},         {"--help", &options.help},
+        {"--record-from-state", &options.recordFromState},
     };
     const std::map<std::string, std::string> shortForms = {
         {"-f", "--frames"}, {"-o", "--screenshot"}, {"-w", "--wav"}, {"-h", "--help"}};
@@ -115,6 +146,12 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, 
             error = "unknown option " + arg;
             return std::nullopt;
         }
+        // A movie named after the game is replayed on it.
+        if (!options.game.empty() && options.replay.empty() && arg.size() > 4 &&
+            arg.compare(arg.size() - 4, 4, ".kmv") == 0) {
+            options.replay = arg;
+            continue;
+        }
         if (!options.game.empty()) {
             error = "more than one game named";
             return std::nullopt;
@@ -123,6 +160,14 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, 
     }
     if (options.game.empty() && !options.help) {
         error = "no game named";
+        return std::nullopt;
+    }
+    if (!options.record.empty() && !options.replay.empty()) {
+        error = "--record and --replay exclude each other";
+        return std::nullopt;
+    }
+    if (options.recordFromState && options.record.empty()) {
+        error = "--record-from-state needs --record";
         return std::nullopt;
     }
     return options;

@@ -26,6 +26,19 @@ struct CliOptions {
     int trace = 0;  // instructions to trace; 0 = run frames
     std::optional<uint16_t> startPc;
     bool help = false;
+    // Saves, snapshots and movies.
+    std::string input;  // scripted pad input
+    struct SaveAt {
+        int slot;
+        int frame;  // after this many frames
+    };
+    std::vector<SaveAt> saveAt;
+    std::optional<int> loadSlot;
+    std::string record;
+    bool recordFromState = false;
+    std::string replay;
+    std::string savDir;  // SAV and KRT files go here
+    std::string ini;     // the "Save" settings are read from this file
 };
 
 // Parses argv; on a usage error returns nullopt and sets `error`.
