@@ -99,6 +99,4 @@ inline int FirstDifference(const std::vector<FrameOutput>& a, const std::vector<
     return a.size() == b.size() ? -1 : static_cast<int>(std::min(a.size(), b.size()));
 }
 
-inline std::vector<uint8_t> FileBytes(const std::string& path) { return ReadFileBytes(path); }
-
 }  // namespace korvanta::test

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <set>
 #include <string>
 
@@ -48,16 +50,46 @@ bool ReadOwnPng(const std::vector<uint8_t>& file, int& width, int& height, std::
     return true;
 }
 
-TEST(DesktopProgram, ShowsTheDemoInAWindow) {
-    if (std::string(KORVANTA_SDL_PROGRAM).empty()) GTEST_SKIP() << "built without the desktop program";
-    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no display (the test script runs this under Xvfb)";
-    std::string shot = ::testing::TempDir() + "korvanta-window.png";
-    std::string command = std::string("SDL_AUDIODRIVER=dummy XDG_CONFIG_HOME=") + ::testing::TempDir() + " '" +
-                          KORVANTA_SDL_PROGRAM + "' --scale 2 --quit-after-frames 90 --window-shot '" + shot + "'";
-    ASSERT_EQ(std::system(command.c_str()), 0);
+// Runs the desktop program under the test's virtual display with a settings
+// file of its own; skips without a display or without the program.
+class DesktopProgram : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (std::string(KORVANTA_SDL_PROGRAM).empty()) GTEST_SKIP() << "built without the desktop program";
+        if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no display (the test script runs this under Xvfb)";
+        folder = ::testing::TempDir() + "korvanta-desktop-" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        std::system(("rm -rf '" + folder + "' && mkdir -p '" + folder + "'").c_str());
+    }
+    void WriteIni(const std::string& text) {
+        std::ofstream out(folder + "/korvanta.ini");
+        out << text;
+    }
+    // Runs a bash script with `program` (the desktop program, as the process
+    // itself, so `program ... &` leaves its pid in $!) and
+    // `window NAME` (waits for a window of that exact title and prints its id).
+    int Script(const std::string& body) const {
+        std::string path = folder + "/script.sh";
+        std::ofstream out(path);
+        out << "program() { SDL_AUDIODRIVER=dummy exec '" << KORVANTA_SDL_PROGRAM << "' --ini '" << folder
+            << "/korvanta.ini' \"$@\"; }\n"
+            << "window() { for i in $(seq 100); do id=$(xwininfo -root -tree | grep -F \"\\\"$1\\\"\" | head -n 1 | "
+               "awk '{print $1}'); [ -n \"$id\" ] && { echo $id; return 0; }; sleep 0.1; done; return 1; }\n"
+            << body << "\n";
+        out.close();
+        return std::system(("bash '" + path + "'").c_str());
+    }
+    static bool Shot(const std::string& path, int& width, int& height, std::vector<uint32_t>& pixels) {
+        return ReadOwnPng(test::ReadFileBytes(path), width, height, pixels);
+    }
+    std::string folder;
+};
+
+TEST_F(DesktopProgram, ShowsTheDemoInAWindow) {
+    std::string shot = folder + "/window.png";
+    ASSERT_EQ(Script("program --scale 2 --quit-after-frames 90 --window-shot '" + shot + "'"), 0);
     int width = 0, height = 0;
     std::vector<uint32_t> pixels;
-    ASSERT_TRUE(ReadOwnPng(test::ReadFileBytes(shot), width, height, pixels));
+    ASSERT_TRUE(Shot(shot, width, height, pixels));
     EXPECT_EQ(width, 512);
     EXPECT_EQ(height, 448);
     // The demo's picture: many colours, and its deep-blue sky behind the title.
@@ -65,6 +97,77 @@ TEST(DesktopProgram, ShowsTheDemoInAWindow) {
     EXPECT_GE(colours.size(), 8u);
     uint32_t sky = pixels[60 * width + 400];
     EXPECT_GT(sky & 0xFF, (sky >> 16) & 0xFF) << std::hex << sky;
+}
+
+TEST_F(DesktopProgram, WindowShowsTheHeadlessPictureOfTheSameFrame) {
+    std::string shot = folder + "/window.png";
+    ASSERT_EQ(Script("program --scale 1 --quit-after-frames 120 --window-shot '" + shot + "'"), 0);
+    int width = 0, height = 0;
+    std::vector<uint32_t> window;
+    ASSERT_TRUE(Shot(shot, width, height, window));
+    ASSERT_EQ(width, 256);
+    // Frames may be skipped near the end: one of the last few is the one shown.
+    bool matched = false;
+    for (int frames = 120; frames >= 100 && !matched; --frames) {
+        std::string headless = folder + "/headless.png";
+        std::string command = std::string("'") + KORVANTA_CLI + "' -f " + std::to_string(frames) + " -o '" + headless +
+                              "' '" + test::BuildRom("demo.nes") + "'";
+        ASSERT_EQ(std::system(command.c_str()), 0);
+        int w = 0, h = 0;
+        std::vector<uint32_t> picture;
+        ASSERT_TRUE(Shot(headless, w, h, picture));
+        matched = picture == window;
+    }
+    EXPECT_TRUE(matched) << "the window matches none of the headless frames 100-120";
+}
+
+TEST_F(DesktopProgram, KeysReachThePad) {
+    // Real-time pacing, so the key is held while frames still run.
+    WriteIni("[Speed]\nFullSpeed=0\nExecSpeed=100\nOccupation=3\n");
+    std::string shot = folder + "/pad.png";
+    ASSERT_EQ(Script("program --scale 1 --quit-after-frames 150 --window-shot '" + shot + "' '" +
+                     test::BuildRom("pad_echo.nes") + "' & pid=$!\n"
+                     "id=$(window 'Korvanta Ver5.1') || { kill -9 $pid; exit 3; }\n"
+                     "xdotool windowfocus --sync $id; xdotool keydown x\n"
+                     "wait $pid; status=$?; xdotool keyup x; exit $status"),
+              0);
+    int width = 0, height = 0;
+    std::vector<uint32_t> pixels;
+    ASSERT_TRUE(Shot(shot, width, height, pixels));
+    uint32_t backdrop = pixels[100 * width + 100];
+    // Colour $16 (red) while A is held; $12 (blue) would mean the key was lost.
+    EXPECT_GT((backdrop >> 16) & 0xFF, backdrop & 0xFF) << std::hex << backdrop;
+}
+
+// A message box that the test closes with Return; the program must then go
+// on and end cleanly when told to.
+TEST_F(DesktopProgram, BadStartsShowAMessageAndDoNotCrash) {
+    struct Case {
+        const char* what;
+        std::string arguments;
+        const char* caption;
+        bool settingsUnreadable;
+    };
+    const Case cases[] = {
+        {"missing game", "'" + folder + "/missing.nes'", "Error", false},
+        {"unreadable settings file", "", "Korvanta", true},
+    };
+    for (const Case& c : cases) {
+        // A folder where the settings file should be cannot be read.
+        if (c.settingsUnreadable) {
+            std::filesystem::remove(folder + "/korvanta.ini");
+            std::filesystem::create_directories(folder + "/korvanta.ini");
+        }
+        EXPECT_EQ(Script("program " + c.arguments + " & pid=$!\n"
+                         "stop() { pkill -9 -P $pid; kill -9 $pid; exit $1; }\n"
+                         "id=$(window '" + std::string(c.caption) + "') || stop 3\n"
+                         "xdotool windowfocus --sync $id; xdotool key Return\n"
+                         "sleep 0.5; kill -TERM $pid\n"
+                         "for i in $(seq 50); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done\n"
+                         "kill -0 $pid 2>/dev/null && stop 4; wait $pid"),
+                  0)
+            << c.what;
+    }
 }
 
 }  // namespace

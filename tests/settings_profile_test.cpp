@@ -83,6 +83,9 @@ TEST(ProfileFile, MissingFileReadsEmptyAndSaveCreatesIt) {
     ProfileFile folderAsFile(folder);  // exists, but is no file
     EXPECT_TRUE(folderAsFile.Unreadable());
     EXPECT_EQ(folderAsFile.GetInt("Key", "p1a", 88), 88);
+    folderAsFile.SetInt("Key", "p1a", 1);
+    EXPECT_FALSE(folderAsFile.Save()) << "what could not be read is not replaced";
+    EXPECT_TRUE(std::filesystem::is_directory(folder));
     std::filesystem::remove_all(folder.parent_path());
 }
 

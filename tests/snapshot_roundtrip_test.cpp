@@ -18,6 +18,8 @@ struct RoundTripCase {
     bool soundKept = true;
 };
 
+void PrintTo(const RoundTripCase& c, std::ostream* os) { *os << c.name; }
+
 // The first frame that differs, in what the case promises to keep.
 int Compare(const RoundTripCase& c, std::vector<FrameOutput> a, std::vector<FrameOutput> b, std::string& what) {
     if (!c.soundKept) {
@@ -67,7 +69,6 @@ TEST_P(SnapshotRoundTrip, KorImageRepeatsTheFrames) {
         first = run.Run(kCompared);
     }
     RunningGame fresh;
-    // Advance the fresh capture to the same point of its tick.
     ASSERT_TRUE(fresh.Open(dir.File("image.kor")));
     EXPECT_EQ(fresh.console.game.kind, kFileKor);
     EXPECT_EQ(fresh.console.game.snapshotSlot, 1);

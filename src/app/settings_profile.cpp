@@ -108,15 +108,29 @@ std::string ProfileFile::Text() const {
 }
 
 bool ProfileFile::Save() const {
-    if (path_.empty()) return false;
+    // A file that could not be read is never replaced by defaults.
+    if (path_.empty() || unreadable_) return false;
     std::error_code error;
     if (path_.has_parent_path()) std::filesystem::create_directories(path_.parent_path(), error);
-    std::ofstream out(path_, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    std::string text = Text();
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    out.close();
-    return !out.fail();
+    // Written whole beside the old file, then put in its place, so a full
+    // disk never leaves a truncated settings file.
+    std::filesystem::path temporary = path_;
+    temporary += ".tmp";
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        if (!out) return false;
+        std::string text = Text();
+        out.write(text.data(), static_cast<std::streamsize>(text.size()));
+        out.close();
+        if (out.fail()) {
+            std::filesystem::remove(temporary, error);
+            return false;
+        }
+    }
+    std::filesystem::rename(temporary, path_, error);
+    if (!error) return true;
+    std::filesystem::remove(temporary, error);
+    return false;
 }
 
 ProfileFile::Location ProfileFile::Locate(std::string_view section, std::string_view key) const {

@@ -26,6 +26,9 @@ Shell::Shell(Host& hostRef, const SettingsCandidates& candidates)
       input(console, settings.keys),
       driver(console, &input, &display, settings.speed) {
     settings.ReadAtStartup(profile);
+    // An unreadable file leaves every setting at its default.
+    if (profile.Unreadable())
+        ShowStringMessage(host, MessageKind::Warning, kStrCouldNotOpenFile, profile.Path().string().c_str());
     if (legacySettings) ShowStringMessage(host, MessageKind::Information, 13);
     display.noMessage = settings.displayMode.noMessage;
     console.soundOut.SetSettings(settings.sound);

@@ -17,6 +17,9 @@ CnromBoard::CnromBoard(Console& console, const MapperConfig& config, int variant
     // The variant's default is the built one, so a snapshot without a board
     // chunk cannot turn mapper 101 into mapper 3.
     SetStateTable({Field(kFieldByte, chrLatch), Field(kFieldByte, variant, variant)});
+    // The loader shows the last 8 KB of CHR; the latch says so too, or a
+    // snapshot taken before the game's first write would load bank 0.
+    if (config.chrBankCount >= 8) chrLatch = static_cast<uint8_t>(config.chrBankCount / 8 - 1);
 }
 
 void CnromBoard::Write(uint16_t address, uint8_t value) {

@@ -23,6 +23,7 @@ struct Arguments {
     int scale = 2;
     long quitAfterFrames = -1;  // for tests under a virtual display
     std::string windowShot;     // PNG of the window when quitting
+    std::string ini;            // a settings file of its own
 };
 
 bool ParseArguments(int argc, char** argv, Arguments& out) {
@@ -40,11 +41,13 @@ bool ParseArguments(int argc, char** argv, Arguments& out) {
         } else if (arg == "--quit-after-frames" && number(out.quitAfterFrames)) {
         } else if (arg == "--window-shot" && i + 1 < argc) {
             out.windowShot = argv[++i];
+        } else if (arg == "--ini" && i + 1 < argc) {
+            out.ini = argv[++i];
         } else if (!arg.empty() && arg[0] != '-' && out.game.empty()) {
             out.game = arg;
         } else {
             std::fprintf(stderr,
-                         "usage: korvanta [--scale 1-3] [--quit-after-frames N] [--window-shot FILE.png] [GAME]\n");
+                         "usage: korvanta [--scale 1-3] [--ini FILE] [--quit-after-frames N] [--window-shot FILE.png] [GAME]\n");
             return false;
         }
     }
@@ -93,7 +96,13 @@ int main(int argc, char** argv) {
         return 0;
     }
     host.OpenControllers();
-    Shell shell(host, Candidates(programFolder));
+    SettingsCandidates candidates;
+    if (args.ini.empty()) {
+        candidates = Candidates(programFolder);
+    } else {
+        candidates.programFile = args.ini;
+    }
+    Shell shell(host, candidates);
     if (!shell.Start()) return 0;
     shell.OpenGameFile(FullPath(args.game.empty() ? DemoPath(programFolder) : args.game));
 
