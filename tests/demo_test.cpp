@@ -11,7 +11,7 @@
 #include "platform/headless/headless_host.h"
 #include "ppu/ppu_timing.h"
 #include "test_support.h"
-#include "video/frame_inspect.h"
+#include "video/frame_views.h"
 
 namespace korvanta::test {
 namespace {

@@ -39,7 +39,7 @@ TEST(InesLoader, PagesWindowsAndBoard) {
     BoardConsole b;
     b.m().perDotBankSwitching = 1;
     b.m().allowUndocumentedOpcodes = 1;
-    ASSERT_TRUE(b.Load(InesSpec{2, 8, 4, 0x01}));
+    ASSERT_TRUE(b.Load(InesLayout{2, 8, 4, 0x01}));
     EXPECT_EQ(b.m().prgPageCount, 16u);
     EXPECT_EQ(b.m().chrPageCount, 32u);
     EXPECT_EQ(b.PrgWindows(), (std::array<int, 4>{12, 13, 14, 15}));
@@ -56,14 +56,14 @@ TEST(InesLoader, PagesWindowsAndBoard) {
 
 TEST(InesLoader, SixteenKilobytesShowTwiceAndHorizontalMirroring) {
     BoardConsole b;
-    ASSERT_TRUE(b.Load(InesSpec{0, 1, 1}));
+    ASSERT_TRUE(b.Load(InesLayout{0, 1, 1}));
     EXPECT_EQ(b.PrgWindows(), (std::array<int, 4>{0, 1, 0, 1}));
     EXPECT_EQ(b.ppu().mirroring, 2);
 }
 
 TEST(InesLoader, ChrRamIsEightZeroedWritablePages) {
     BoardConsole b;
-    ASSERT_TRUE(b.Load(InesSpec{0, 2, 0}));
+    ASSERT_TRUE(b.Load(InesLayout{0, 2, 0}));
     EXPECT_EQ(b.m().chrPageCount, 8u);
     EXPECT_EQ(b.console.mapper->chrWritable, 1);
     EXPECT_TRUE(std::all_of(b.m().chrStorage.begin(), b.m().chrStorage.end(), [](uint8_t v) { return v == 0; }));
@@ -72,7 +72,7 @@ TEST(InesLoader, ChrRamIsEightZeroedWritablePages) {
 
 TEST(InesLoader, Count255MeansFullSize) {
     BoardConsole b;
-    ASSERT_TRUE(b.Load(InesSpec{0, 255, 255}));
+    ASSERT_TRUE(b.Load(InesLayout{0, 255, 255}));
     EXPECT_EQ(b.m().prgPageCount, 512u);
     EXPECT_EQ(b.m().chrPageCount, 2048u);
     EXPECT_EQ(b.PrgWindows(), (std::array<int, 4>{508, 509, 510, 511}));
@@ -94,7 +94,7 @@ TEST(InesLoader, MapperNumberFromBytes8And9OnlyFor255) {
         EXPECT_EQ(InesMapperNumber(header), c.expected);
     }
     BoardConsole b;
-    std::vector<uint8_t> image = MakeInes(InesSpec{3, 2, 2});
+    std::vector<uint8_t> image = MakeInes(InesLayout{3, 2, 2});
     image[6] = 0xF0, image[7] = 0xF0, image[8] = 3, image[9] = 0;
     ASSERT_TRUE(b.Load(image));
     EXPECT_EQ(b.console.mapper->mapperNumber, 3u);
@@ -107,17 +107,17 @@ TEST(InesLoader, HeaderRefusalsKeepTheCurrentGame) {
         std::vector<uint8_t> image;
         std::string message;
     };
-    auto with = [](InesSpec spec, int index, uint8_t value) {
-        std::vector<uint8_t> image = MakeInes(spec);
+    auto with = [](InesLayout layout, int index, uint8_t value) {
+        std::vector<uint8_t> image = MakeInes(layout);
         image[static_cast<size_t>(index)] = value;
         return image;
     };
-    std::vector<uint8_t> truncated = MakeInes(InesSpec{0, 2, 1});
+    std::vector<uint8_t> truncated = MakeInes(InesLayout{0, 2, 1});
     truncated.resize(truncated.size() - 1);
     std::vector<uint8_t> shortHeader = {'N', 'E', 'S', 0x1A, 1, 1};
     const std::vector<Case> cases = {
         {"trainer", with({0, 2, 1}, 6, 0x04), "Trainer isn't supported."},
-        {"unsupported 6", MakeInes(InesSpec{6, 2, 1}),
+        {"unsupported 6", MakeInes(InesLayout{6, 2, 1}),
          "Mapper #6 isn't supported.\r\nPlease send me tech infos, I will support this mapper."},
         {"no PRG", with({0, 2, 1}, 4, 0), "Can't load this broken file."},
         {"truncated data", truncated, "Can't load this broken file."},
@@ -127,7 +127,7 @@ TEST(InesLoader, HeaderRefusalsKeepTheCurrentGame) {
     };
     for (const Case& c : cases) {
         BoardConsole b;
-        ASSERT_TRUE(b.Load(InesSpec{2, 4, 0}));
+        ASSERT_TRUE(b.Load(InesLayout{2, 4, 0}));
         b.console.WriteByte(0x8000, 1);
         Mapper* board = b.console.mapper.get();
         EXPECT_FALSE(b.Load(c.image)) << c.name;
@@ -140,7 +140,7 @@ TEST(InesLoader, HeaderRefusalsKeepTheCurrentGame) {
 
 TEST(InesLoader, Mapper255IsUnsupported) {
     BoardConsole b;
-    std::vector<uint8_t> image = MakeInes(InesSpec{0, 2, 1});
+    std::vector<uint8_t> image = MakeInes(InesLayout{0, 2, 1});
     image[6] = 0xF0, image[7] = 0xF0, image[8] = 255, image[9] = 0;
     EXPECT_FALSE(b.Load(image));
     EXPECT_EQ(LastMessage(b.host),
@@ -148,7 +148,7 @@ TEST(InesLoader, Mapper255IsUnsupported) {
 }
 
 TEST(InesLoader, MarkerTestRefusesOnlyWithAMarker) {
-    std::vector<uint8_t> image = MakeInes(InesSpec{0, 2, 1});
+    std::vector<uint8_t> image = MakeInes(InesLayout{0, 2, 1});
     image[11] = 0x10, image[12] = 0x21, image[13] = 0x32, image[14] = 0xFF;
     LoadOptions marked;
     marked.heldMarker = {0x11, 0x22, 0x33, 0x00};  // held one higher, wrapping
@@ -182,9 +182,9 @@ private:
 TEST(InesLoader, ReadFailureAfterFreeingLeavesNoGame) {
     for (size_t deliver : {size_t{16 + 0x3000}, size_t{16 + 0x8000 + 0x100}}) {
         BoardConsole b;
-        ASSERT_TRUE(b.Load(InesSpec{2, 4, 0}));
+        ASSERT_TRUE(b.Load(InesLayout{2, 4, 0}));
         b.m().RunState = 1;
-        ShortStream stream(MakeInes(InesSpec{3, 2, 1}), deliver);
+        ShortStream stream(MakeInes(InesLayout{3, 2, 1}), deliver);
         EXPECT_FALSE(LoadInes(b.console, stream, LoadOptions{})) << deliver;
         EXPECT_EQ(LastMessage(b.host), "Can't load this broken file.");
         EXPECT_FALSE(b.console.mapper);
@@ -199,7 +199,7 @@ TEST(InesLoader, ReadFailureAfterFreeingLeavesNoGame) {
 
 TEST(OpenGame, DetectsByContentAndSetsTheGameImage) {
     TempDir dir;
-    std::vector<uint8_t> image = MakeInes(InesSpec{0, 2, 1});
+    std::vector<uint8_t> image = MakeInes(InesLayout{0, 2, 1});
     image[3] = 0x00;  // the fourth byte is not looked at
     std::string path = dir.Write("looks like a disk.fds", image);
     BoardConsole b;
@@ -212,9 +212,9 @@ TEST(OpenGame, DetectsByContentAndSetsTheGameImage) {
 
 TEST(OpenGame, BatterySaveIsReadOrCleared) {
     TempDir dir;
-    std::string withSave = dir.Write("a.nes", MakeInes(InesSpec{0, 2, 1, 0x02}));
+    std::string withSave = dir.Write("a.nes", MakeInes(InesLayout{0, 2, 1, 0x02}));
     dir.Write("a.sav", {1, 2, 3});
-    std::string withoutSave = dir.Write("b.nes", MakeInes(InesSpec{0, 2, 1, 0x02}));
+    std::string withoutSave = dir.Write("b.nes", MakeInes(InesLayout{0, 2, 1, 0x02}));
 
     BoardConsole b;
     b.m().sram.fill(0x77);
@@ -231,7 +231,7 @@ TEST(OpenGame, BatterySaveIsReadOrCleared) {
 TEST(OpenGame, BatterySaveFollowsTheSaveFolder) {
     TempDir dir;
     fs::create_directories(dir.path / "saves");
-    std::string game = dir.Write("g.nes", MakeInes(InesSpec{0, 2, 1, 0x02}));
+    std::string game = dir.Write("g.nes", MakeInes(InesLayout{0, 2, 1, 0x02}));
     dir.Write("saves/g.sav", {9});
     LoadOptions options;
     options.companions.savFolderUse = true;

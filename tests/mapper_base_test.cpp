@@ -31,7 +31,7 @@ TEST(MapperFactory, EverySupportedNumberBuildsItsBoard) {
         }
         if (!IsMapperSupported(number)) continue;
         BoardConsole b;
-        ASSERT_TRUE(b.Load(InesSpec{0, 4, 4}));
+        ASSERT_TRUE(b.Load(InesLayout{0, 4, 4}));
         MapperConfig config;
         config.prgBankCount = 8;
         config.chrBankCount = 32;
@@ -48,7 +48,7 @@ TEST(MapperFactory, EverySupportedNumberBuildsItsBoard) {
 
 TEST(MapperFactory, UnsupportedNumbersLeaveTheSlotAlone) {
     BoardConsole b;
-    ASSERT_TRUE(b.Load(InesSpec{2, 4, 0}));
+    ASSERT_TRUE(b.Load(InesLayout{2, 4, 0}));
     Mapper* before = b.console.mapper.get();
     for (uint32_t number : {6u, 255u, 8u, 100000u}) {
         EXPECT_FALSE(CreateMapper(b.console, number, MapperConfig{}, b.console.mapper)) << number;
@@ -58,7 +58,7 @@ TEST(MapperFactory, UnsupportedNumbersLeaveTheSlotAlone) {
 
 TEST(MapperFactory, SuspectImageFlagMarksTheTitle) {
     BoardConsole b;
-    ASSERT_TRUE(b.Load(InesSpec{0, 2, 1}));
+    ASSERT_TRUE(b.Load(InesLayout{0, 2, 1}));
     MapperConfig config;
     config.suspectImage = true;
     ASSERT_TRUE(CreateMapper(b.console, 3, config, b.console.mapper));
@@ -80,14 +80,14 @@ std::vector<int16_t> Tags(const MemoryStream& stream) {
 
 TEST(MapperState, BoardWithoutTableWritesNoBoardChunkAndKeepsItsWindows) {
     BoardConsole b;
-    ASSERT_TRUE(b.Load(InesSpec{0, 2, 1}));
+    ASSERT_TRUE(b.Load(InesLayout{0, 2, 1}));
     MemoryStream stream;
     ASSERT_TRUE(b.console.mapper->SaveState(stream));
     EXPECT_EQ(Tags(stream), std::vector<int16_t>{kTagLegacyBank});
 
     // A board chunk from another board is skipped.
     BoardConsole other;
-    ASSERT_TRUE(other.Load(InesSpec{3, 2, 2}));
+    ASSERT_TRUE(other.Load(InesLayout{3, 2, 2}));
     other.console.WriteByte(0x8000, 1);
     MemoryStream foreign;
     ASSERT_TRUE(other.console.mapper->SaveState(foreign));
@@ -99,7 +99,7 @@ TEST(MapperState, BoardWithoutTableWritesNoBoardChunkAndKeepsItsWindows) {
 
 TEST(MapperState, BoardChunkPrecedesTheLegacyBlock) {
     BoardConsole b;
-    ASSERT_TRUE(b.Load(InesSpec{2, 4, 0}));
+    ASSERT_TRUE(b.Load(InesLayout{2, 4, 0}));
     MemoryStream stream;
     ASSERT_TRUE(b.console.mapper->SaveState(stream));
     EXPECT_EQ(Tags(stream), (std::vector<int16_t>{kTagBoard, kTagLegacyBank}));
@@ -108,7 +108,7 @@ TEST(MapperState, BoardChunkPrecedesTheLegacyBlock) {
 
 TEST(MapperState, StreamWithoutEndChunkFails) {
     BoardConsole b;
-    ASSERT_TRUE(b.Load(InesSpec{2, 8, 0}));
+    ASSERT_TRUE(b.Load(InesLayout{2, 8, 0}));
     b.console.WriteByte(0x8000, 3);
     MemoryStream stream;
     ASSERT_TRUE(b.console.mapper->SaveState(stream));
@@ -171,7 +171,7 @@ TEST(MapperState, LegacyBlockOnlyWithoutBoardChunk) {
 
 TEST(MapperMenu, VsItemOnlyOnVsCartridges) {
     BoardConsole vs;
-    ASSERT_TRUE(vs.Load(InesSpec{99, 2, 2, 0, 0x01}));
+    ASSERT_TRUE(vs.Load(InesLayout{99, 2, 2, 0, 0x01}));
     char buffer[kMenuBufferSize] = {};
     vs.console.mapper->Message(kMessageMenuItems, reinterpret_cast<intptr_t>(buffer));
     EXPECT_STREQ(buffer, "&VS Unisystem");
@@ -179,7 +179,7 @@ TEST(MapperMenu, VsItemOnlyOnVsCartridges) {
     vs.console.mapper->Message(kMessageMenuCommand, 0);
 
     BoardConsole plain;
-    ASSERT_TRUE(plain.Load(InesSpec{3, 2, 2}));
+    ASSERT_TRUE(plain.Load(InesLayout{3, 2, 2}));
     char empty[kMenuBufferSize] = {};
     plain.console.mapper->Message(kMessageMenuItems, reinterpret_cast<intptr_t>(empty));
     EXPECT_EQ(empty[0], 0);

@@ -14,7 +14,7 @@ constexpr int kBoard = -1;  // board memory, not an image page
 
 struct BoardCase {
     const char* name;
-    InesSpec image;
+    InesLayout image;
     std::vector<std::pair<uint16_t, uint8_t>> writes;
     std::array<int, 4> prg;
     std::array<int, 8> chr;
@@ -134,7 +134,7 @@ TEST(DiscreteBoards, StateRoundTripRebuildsTheWindows) {
 
 TEST(DiscreteBoards, CpromAndMapper77PointIntoTheirOwnRam) {
     BoardConsole cprom;
-    ASSERT_TRUE(cprom.Load(InesSpec{13, 4, 0}));
+    ASSERT_TRUE(cprom.Load(InesLayout{13, 4, 0}));
     cprom.console.WriteByte(0x8000, 0x02);
     Ppu& p = cprom.ppu();
     EXPECT_EQ(p.chrWindow[1], p.chrWindow[0] + 1024);
@@ -143,7 +143,7 @@ TEST(DiscreteBoards, CpromAndMapper77PointIntoTheirOwnRam) {
     EXPECT_EQ(cprom.console.mapper->chrWritable, 1);
 
     BoardConsole m77;
-    ASSERT_TRUE(m77.Load(InesSpec{77, 8, 4}));
+    ASSERT_TRUE(m77.Load(InesLayout{77, 8, 4}));
     Ppu& q = m77.ppu();
     EXPECT_EQ(q.chrWindow[7], q.chrWindow[2] + 5 * 1024);
     EXPECT_EQ(q.decodedChrWindow[7], q.decodedChrWindow[2] + 5 * 4096);
@@ -151,7 +151,7 @@ TEST(DiscreteBoards, CpromAndMapper77PointIntoTheirOwnRam) {
 
 TEST(DiscreteBoards, ChrGuardFillReadsAsFF) {
     BoardConsole b;
-    ASSERT_TRUE(b.Load(InesSpec{185, 2, 1}));
+    ASSERT_TRUE(b.Load(InesLayout{185, 2, 1}));
     b.console.WriteByte(0x8000, 0x00);
     for (int w = 0; w < 8; ++w) {
         EXPECT_EQ(b.ppu().chrWindow[w][0], 0xFF);
@@ -162,7 +162,7 @@ TEST(DiscreteBoards, ChrGuardFillReadsAsFF) {
 
 TEST(DiscreteBoards, ColorDreamsResetReturnsToBankZero) {
     BoardConsole b;
-    ASSERT_TRUE(b.Load(InesSpec{11, 8, 4}));
+    ASSERT_TRUE(b.Load(InesLayout{11, 8, 4}));
     b.console.WriteByte(0x8000, 0x21);
     b.console.SoftReset();
     EXPECT_EQ(b.PrgWindows(), (std::array<int, 4>{0, 1, 2, 3}));
@@ -171,7 +171,7 @@ TEST(DiscreteBoards, ColorDreamsResetReturnsToBankZero) {
 
 TEST(DiscreteBoards, Mapper99MapsRamAndSwitchesChrThroughTheStrobe) {
     BoardConsole b;
-    ASSERT_TRUE(b.Load(InesSpec{99, 2, 2, 0, 0x01}));
+    ASSERT_TRUE(b.Load(InesLayout{99, 2, 2, 0, 0x01}));
     EXPECT_EQ(b.console.mapper->sramEnabled, 1);
     b.console.WriteByte(0x6123, 0x5A);
     EXPECT_EQ(b.console.ReadByte(0x6123), 0x5A);
@@ -187,7 +187,7 @@ TEST(DiscreteBoards, Mapper113SkipsUnchangedChr) {
     // BeforeRender. Use the window pointers instead: an unchanged bank must
     // not move them even when the windows were pointed elsewhere.
     BoardConsole b;
-    ASSERT_TRUE(b.Load(InesSpec{113, 8, 4}));
+    ASSERT_TRUE(b.Load(InesLayout{113, 8, 4}));
     b.console.WriteByte(0x4120, 0x02);
     uint8_t* marker = b.m().chrPages[0];
     b.ppu().chrWindow[0] = marker;
@@ -198,7 +198,7 @@ TEST(DiscreteBoards, Mapper113SkipsUnchangedChr) {
 
 TEST(DiscreteBoards, Mapper71PrintsItsBankWrites) {
     BoardConsole b;
-    ASSERT_TRUE(b.Load(InesSpec{71, 8, 1}));
+    ASSERT_TRUE(b.Load(InesLayout{71, 8, 1}));
     b.m().cycles = 2389;  // the first cycle of line 0
     b.console.WriteByte(0xC000, 0x03);
     b.m().cycles = 100;
@@ -229,7 +229,7 @@ TEST(DiscreteBoards, Mapper2MislabelledImageCheck) {
     };
     for (const SuspectCase& c : cases) {
         BoardConsole b;
-        ASSERT_TRUE(b.Load(InesSpec{2, 8, 0}));
+        ASSERT_TRUE(b.Load(InesLayout{2, 8, 0}));
         uint8_t* last = b.m().prgPages[15];
         std::copy(c.code.begin(), c.code.end(), last + 0x100);
         b.host.windowTitle.clear();
@@ -243,7 +243,7 @@ TEST(DiscreteBoards, Mapper2MislabelledImageCheck) {
 
 TEST(DiscreteBoards, Mapper2CheckEndsForGood) {
     BoardConsole b;
-    ASSERT_TRUE(b.Load(InesSpec{2, 8, 0}));
+    ASSERT_TRUE(b.Load(InesLayout{2, 8, 0}));
     uint8_t* last = b.m().prgPages[15];
     const uint8_t code[] = {0x8D, 0x00, 0x80, 0x60, 0xEA};
     std::copy(std::begin(code), std::end(code), last + 0x100);

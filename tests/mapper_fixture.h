@@ -20,7 +20,7 @@ struct BoardHost : HeadlessHost {
     std::string debug;
 };
 
-struct InesSpec {
+struct InesLayout {
     uint32_t mapper = 0;
     uint8_t prgUnits = 2;  // 16 KB units
     uint8_t chrUnits = 1;  // 8 KB units; 0 = CHR RAM
@@ -30,17 +30,17 @@ struct InesSpec {
 
 // PRG page i and CHR page i begin with i (16-bit little-endian); the reset
 // vector points at $8000.
-inline std::vector<uint8_t> MakeInes(const InesSpec& spec) {
-    uint32_t prgPages = 2u * (spec.prgUnits == 255 ? 256 : spec.prgUnits);
-    uint32_t chrPages = 8u * (spec.chrUnits == 255 ? 256 : spec.chrUnits);
+inline std::vector<uint8_t> MakeInes(const InesLayout& layout) {
+    uint32_t prgPages = 2u * (layout.prgUnits == 255 ? 256 : layout.prgUnits);
+    uint32_t chrPages = 8u * (layout.chrUnits == 255 ? 256 : layout.chrUnits);
     std::vector<uint8_t> image(16 + prgPages * 0x2000 + chrPages * 0x400, 0);
     image[0] = 'N', image[1] = 'E', image[2] = 'S', image[3] = 0x1A;
-    image[4] = spec.prgUnits;
-    image[5] = spec.chrUnits;
-    uint32_t number = spec.mapper > 255 ? 255 : spec.mapper;
-    image[6] = static_cast<uint8_t>((number & 0x0F) << 4 | (spec.flags6 & 0x0F));
-    image[7] = static_cast<uint8_t>((number & 0xF0) | (spec.flags7 & 0x0F));
-    if (spec.mapper > 255) image[8] = spec.mapper & 0xFF, image[9] = static_cast<uint8_t>(spec.mapper >> 8);
+    image[4] = layout.prgUnits;
+    image[5] = layout.chrUnits;
+    uint32_t number = layout.mapper > 255 ? 255 : layout.mapper;
+    image[6] = static_cast<uint8_t>((number & 0x0F) << 4 | (layout.flags6 & 0x0F));
+    image[7] = static_cast<uint8_t>((number & 0xF0) | (layout.flags7 & 0x0F));
+    if (layout.mapper > 255) image[8] = layout.mapper & 0xFF, image[9] = static_cast<uint8_t>(layout.mapper >> 8);
     for (uint32_t i = 0; i < prgPages; ++i) {
         uint8_t* page = &image[16 + i * 0x2000];
         page[0] = i & 0xFF, page[1] = static_cast<uint8_t>(i >> 8);
@@ -61,7 +61,7 @@ struct BoardConsole {
         MemoryStream stream(image);
         return LoadInes(console, stream, options);
     }
-    bool Load(const InesSpec& spec) { return Load(MakeInes(spec)); }
+    bool Load(const InesLayout& layout) { return Load(MakeInes(layout)); }
     Machine& m() { return console.machine; }
     Ppu& ppu() { return console.ppu; }
 

@@ -35,7 +35,7 @@ struct Step {
 
 struct Mmc1Case {
     const char* name;
-    InesSpec image;
+    InesLayout image;
     std::vector<Step> steps;
     std::array<int, 4> prg;
     std::array<int, 8> chr;
@@ -150,7 +150,7 @@ TEST(Mmc1, SnapshotRebuildsTheWindows) {
 
 TEST(Mmc1, EachRangeKeepsItsOwnSequence) {
     BoardConsole b;
-    ASSERT_TRUE(b.Load(InesSpec{1, 8, 4}));
+    ASSERT_TRUE(b.Load(InesLayout{1, 8, 4}));
     // Four bits of $10 to $8000, then one bit to $E000.
     for (int i = 0; i < 4; ++i) b.console.WriteByte(0x8000, 0);
     b.console.WriteByte(0xE000, 1);
@@ -166,7 +166,7 @@ TEST(Mmc1, EachRangeKeepsItsOwnSequence) {
 
 TEST(Mmc1, ResetBitClearsEverySequenceAndSetsMode3) {
     BoardConsole b;
-    ASSERT_TRUE(b.Load(InesSpec{1, 8, 4}));
+    ASSERT_TRUE(b.Load(InesLayout{1, 8, 4}));
     Serial(b, 0x8000, 0x11);  // 4 KB CHR, PRG mode 0, mirroring bits 01
     Serial(b, 0xA000, 0x01);
     Serial(b, 0xC000, 0x12);
@@ -186,7 +186,7 @@ TEST(Mmc1, ResetBitClearsEverySequenceAndSetsMode3) {
 
 TEST(Mmc1, RegistersSurviveAConsoleReset) {
     BoardConsole b;
-    ASSERT_TRUE(b.Load(InesSpec{1, 8, 4}));
+    ASSERT_TRUE(b.Load(InesLayout{1, 8, 4}));
     Serial(b, 0xE000, 0x03);
     b.console.WriteByte(0xA000, 1);
     b.console.SoftReset();
@@ -196,7 +196,7 @@ TEST(Mmc1, RegistersSurviveAConsoleReset) {
 
 TEST(Mmc1, CartridgeRamAlwaysMapped) {
     BoardConsole b;
-    ASSERT_TRUE(b.Load(InesSpec{1, 2, 1}));
+    ASSERT_TRUE(b.Load(InesLayout{1, 2, 1}));
     EXPECT_EQ(b.console.mapper->sramEnabled, 1);
     EXPECT_EQ(b.console.mapper->batteryBacked, 0);
     b.console.WriteByte(0x6004, 0x41);
@@ -205,13 +205,13 @@ TEST(Mmc1, CartridgeRamAlwaysMapped) {
 
 TEST(Mmc1, SerialStateSurvivesASnapshot) {
     BoardConsole saved;
-    ASSERT_TRUE(saved.Load(InesSpec{1, 8, 4}));
+    ASSERT_TRUE(saved.Load(InesLayout{1, 8, 4}));
     for (int i = 0; i < 3; ++i) saved.console.WriteByte(0xE000, static_cast<uint8_t>(i == 0));
     MemoryStream stream;
     ASSERT_TRUE(saved.console.mapper->SaveState(stream));
     ASSERT_EQ(WriteEndChunk(stream), 0);
     BoardConsole restored;
-    ASSERT_TRUE(restored.Load(InesSpec{1, 8, 4}));
+    ASSERT_TRUE(restored.Load(InesLayout{1, 8, 4}));
     ASSERT_TRUE(restored.console.mapper->LoadState(stream, OldFormatImage{}, 0));
     restored.console.WriteByte(0xE000, 0);
     restored.console.WriteByte(0xE000, 0);
@@ -220,7 +220,7 @@ TEST(Mmc1, SerialStateSurvivesASnapshot) {
 
 TEST(Mmc1, OutOfRangeCountFromASnapshotStartsAFreshSequence) {
     BoardConsole saved;
-    ASSERT_TRUE(saved.Load(InesSpec{1, 8, 4}));
+    ASSERT_TRUE(saved.Load(InesLayout{1, 8, 4}));
     // A damaged snapshot: counts that the board would never reach.
     const StateTable table = saved.console.mapper->GetStateTable();
     *static_cast<uint32_t*>(table[11].destination) = 9;
@@ -229,7 +229,7 @@ TEST(Mmc1, OutOfRangeCountFromASnapshotStartsAFreshSequence) {
     ASSERT_TRUE(saved.console.mapper->SaveState(stream));
     ASSERT_EQ(WriteEndChunk(stream), 0);
     BoardConsole restored;
-    ASSERT_TRUE(restored.Load(InesSpec{1, 8, 4}));
+    ASSERT_TRUE(restored.Load(InesLayout{1, 8, 4}));
     ASSERT_TRUE(restored.console.mapper->LoadState(stream, OldFormatImage{}, 0));
     Serial(restored, 0xE000, 0x02);
     Serial(restored, 0x8000, 0x0F);
@@ -258,7 +258,7 @@ TEST(Mmc1, LegacyBlockRestoresSerialStateAndRegisters) {
     ASSERT_EQ(WriteEndChunk(stream), 0);
 
     BoardConsole b;
-    ASSERT_TRUE(b.Load(InesSpec{1, 8, 4}));
+    ASSERT_TRUE(b.Load(InesLayout{1, 8, 4}));
     ASSERT_TRUE(b.console.mapper->LoadState(stream, old, 0));
     EXPECT_EQ(Reg(b, 0), 0x1Eu);
     EXPECT_EQ(Reg(b, 1), 3u);
@@ -276,13 +276,13 @@ TEST(Mmc1, LegacyBlockRestoresSerialStateAndRegisters) {
 
 TEST(Mmc1, BoardChunkWinsOverTheLegacyBlock) {
     BoardConsole saved;
-    ASSERT_TRUE(saved.Load(InesSpec{1, 8, 4}));
+    ASSERT_TRUE(saved.Load(InesLayout{1, 8, 4}));
     Serial(saved, 0xE000, 0x03);
     MemoryStream stream;
     ASSERT_TRUE(saved.console.mapper->SaveState(stream));  // tag 22, then a zero tag 15
     ASSERT_EQ(WriteEndChunk(stream), 0);
     BoardConsole restored;
-    ASSERT_TRUE(restored.Load(InesSpec{1, 8, 4}));
+    ASSERT_TRUE(restored.Load(InesLayout{1, 8, 4}));
     OldFormatImage old;
     old.prgCurrent = 7;
     ASSERT_TRUE(restored.console.mapper->LoadState(stream, old, 0));
@@ -307,7 +307,7 @@ void SetPrgSum(std::vector<uint8_t>& image, uint32_t prgBytes, uint32_t target) 
 
 TEST(Mmc1, KnownGameAllowsUndocumentedOpcodes) {
     for (uint32_t sum : {20340647u, 20340646u}) {
-        std::vector<uint8_t> image = MakeInes(InesSpec{1, 8, 1});
+        std::vector<uint8_t> image = MakeInes(InesLayout{1, 8, 1});
         SetPrgSum(image, 8 * 0x4000, sum);
         BoardConsole b;
         b.m().allowUndocumentedOpcodes = 1;  // the loader clears it first

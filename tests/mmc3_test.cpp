@@ -18,7 +18,7 @@ using Writes = std::vector<std::pair<uint16_t, uint8_t>>;
 
 struct BoardCase {
     const char* name;
-    InesSpec image;
+    InesLayout image;
     Writes writes;
     std::array<int, 4> prg;
     std::array<int, 8> chr;
@@ -154,7 +154,7 @@ TEST(Mmc3Family, WritesMoveTheWindows) {
 // Every register of a board written, so its windows follow from them alone.
 struct FullSetup {
     const char* name;
-    InesSpec image;
+    InesLayout image;
     Writes writes;
 };
 
@@ -206,7 +206,7 @@ const std::vector<FullSetup>& FullSetups() {
 
 // Loads `saved`'s board state into a fresh console whose windows all show
 // page 0, so that every window must come back from the registers.
-void RoundTrip(BoardConsole& saved, BoardConsole& restored, const InesSpec& image) {
+void RoundTrip(BoardConsole& saved, BoardConsole& restored, const InesLayout& image) {
     MemoryStream stream;
     ASSERT_TRUE(saved.console.mapper->SaveState(stream));
     ASSERT_EQ(WriteEndChunk(stream), 0);
@@ -237,11 +237,11 @@ TEST(Mmc3Family, SnapshotRebuildsTheWindows) {
 
 TEST(Mmc3Family, SnapshotKeepsTheCounterRegisters) {
     BoardConsole saved;
-    ASSERT_TRUE(saved.Load(InesSpec{4, 8, 4}));
+    ASSERT_TRUE(saved.Load(InesLayout{4, 8, 4}));
     saved.console.WriteByte(0xC000, 30);
     saved.console.WriteByte(0xC001, 7);  // reload only, used by the next $E000
     BoardConsole restored;
-    RoundTrip(saved, restored, InesSpec{4, 8, 4});
+    RoundTrip(saved, restored, InesLayout{4, 8, 4});
     restored.m().cycles = 100;
     restored.console.WriteByte(0xE001, 0);
     EXPECT_EQ(restored.m().boardIrqTime, 5687u);  // count 30
@@ -254,7 +254,7 @@ TEST(Mmc3Family, SnapshotKeepsTheCounterRegisters) {
 // `ramControl` stays 0, so a game that never wrote $A001 must keep it.
 struct RamCase {
     const char* name;
-    InesSpec image;
+    InesLayout image;
     Writes writes;
     uint8_t expected;  // sramEnabled before and after the snapshot
 };
@@ -288,7 +288,7 @@ TEST(Mmc3Family, CartridgeRamSurvivesASnapshot) {
 
 TEST(Mmc3Family, MappedRamAnswersAtSixThousand) {
     BoardConsole b;
-    ASSERT_TRUE(b.Load(InesSpec{4, 8, 4}));
+    ASSERT_TRUE(b.Load(InesLayout{4, 8, 4}));
     b.console.WriteByte(0x6010, 0x5A);
     EXPECT_EQ(b.console.ReadByte(0x6010), 0x5A);
     b.console.WriteByte(0xA001, 0x80);
@@ -299,7 +299,7 @@ TEST(Mmc3Family, MappedRamAnswersAtSixThousand) {
 
 // Values a damaged snapshot can hold: every page must stay inside the image.
 TEST(Mmc3Family, SnapshotValuesAreBroughtInsideTheImage) {
-    const std::vector<std::pair<const char*, InesSpec>> boards = {
+    const std::vector<std::pair<const char*, InesLayout>> boards = {
         {"mmc3", {4, 8, 4}}, {"182", {182, 8, 4}}, {"187", {187, 8, 4}}, {"189", {189, 3, 1}}, {"64", {64, 8, 4}}};
     for (const auto& [name, image] : boards) {
         BoardConsole saved;
@@ -348,7 +348,7 @@ TEST(Mmc3Family, InterruptTarget) {
     };
     for (const IrqCase& c : cases) {
         BoardConsole b;
-        ASSERT_TRUE(b.Load(InesSpec{c.mapper, 8, 4}));
+        ASSERT_TRUE(b.Load(InesLayout{c.mapper, 8, 4}));
         b.m().cycles = c.cycles;
         bool moved = c.mapper == 182;
         b.console.WriteByte(moved ? 0xA001 : 0xC000, c.count);
@@ -360,7 +360,7 @@ TEST(Mmc3Family, InterruptTarget) {
 
 TEST(Mmc3Family, CounterRegisterEffects) {
     BoardConsole b;
-    ASSERT_TRUE(b.Load(InesSpec{4, 8, 4}));
+    ASSERT_TRUE(b.Load(InesLayout{4, 8, 4}));
     b.m().cycles = 100;
     b.console.WriteByte(0xC000, 10);
     EXPECT_EQ(b.m().boardIrqTime, 0u) << "not armed while disabled";
@@ -376,7 +376,7 @@ TEST(Mmc3Family, CounterRegisterEffects) {
 
     // Mapper 187's $C000 sets the count only.
     BoardConsole m187;
-    ASSERT_TRUE(m187.Load(InesSpec{187, 8, 4}));
+    ASSERT_TRUE(m187.Load(InesLayout{187, 8, 4}));
     m187.m().cycles = 100;
     m187.console.WriteByte(0xC001, 2);
     m187.console.WriteByte(0xC000, 10);
@@ -390,7 +390,7 @@ TEST(Mmc3Family, CounterRegisterEffects) {
 TEST(Mmc3Family, FiredInterruptIsOneShotAndNeedsRendering) {
     for (uint8_t mask : {0x00, 0x08, 0x10}) {
         BoardConsole b;
-        ASSERT_TRUE(b.Load(InesSpec{4, 8, 4}));
+        ASSERT_TRUE(b.Load(InesLayout{4, 8, 4}));
         b.console.WriteByte(0x2001, mask);
         b.m().cycles = 100;
         b.console.WriteByte(0xC000, 5);
@@ -423,7 +423,7 @@ void PlaceCounterProgram(BoardConsole& b) {
 
 TEST(Mmc3Family, InterruptsWhileTheFrameRuns) {
     BoardConsole b;
-    ASSERT_TRUE(b.Load(InesSpec{4, 8, 4}));
+    ASSERT_TRUE(b.Load(InesLayout{4, 8, 4}));
     PlaceCounterProgram(b);
     b.console.SoftReset();
     b.console.WriteByte(0x2001, 0x18);
@@ -450,7 +450,7 @@ TEST(Mmc3Family, InterruptsWhileTheFrameRuns) {
 
 TEST(Mmc3Family, Mapper187ProtectionReadAndMessage) {
     BoardConsole b;
-    ASSERT_TRUE(b.Load(InesSpec{187, 8, 4}));
+    ASSERT_TRUE(b.Load(InesLayout{187, 8, 4}));
     const std::pair<uint8_t, uint8_t> reads[] = {{0x02, 0x42}, {0x03, 0x00}, {0x01, 0x83}, {0x00, 0x83}};
     for (auto [written, read] : reads) {
         b.console.WriteByte(0x5123, written);
@@ -486,7 +486,7 @@ TEST(Mmc3Family, KnownGameSwitchesBanksPerDot) {
     const std::vector<std::pair<uint32_t, uint32_t>> cases = {
         {4, 20184174}, {4, 20184173}, {118, 20184174}, {187, 20184174}};
     for (auto [mapper, sum] : cases) {
-        std::vector<uint8_t> image = MakeInes(InesSpec{mapper, 8, 1});
+        std::vector<uint8_t> image = MakeInes(InesLayout{mapper, 8, 1});
         SetPrgSum(image, 8 * 0x4000, sum);
         BoardConsole b;
         b.m().perDotBankSwitching = 1;  // the loader clears it first

@@ -16,7 +16,7 @@
 #include "platform/headless/wave_capture.h"
 #include "platform/headless/wave_device.h"
 #include "test_support.h"
-#include "video/frame_inspect.h"
+#include "video/frame_views.h"
 
 namespace korvanta::test {
 

@@ -10,7 +10,7 @@
 #include "ppu_fixture.h"
 #include "test_support.h"
 #include "video/display.h"
-#include "video/frame_inspect.h"
+#include "video/frame_views.h"
 
 namespace korvanta {
 namespace {

@@ -23,7 +23,7 @@
 #include "platform/headless/input_script.h"
 #include "platform/headless/wave_capture.h"
 #include "video/display.h"
-#include "video/frame_inspect.h"
+#include "video/frame_views.h"
 
 using namespace korvanta;
 

@@ -1,4 +1,4 @@
-#include "video/frame_inspect.h"
+#include "video/frame_views.h"
 
 #include <cstdio>
 
