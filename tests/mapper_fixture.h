@@ -1,6 +1,8 @@
 // A console loaded with a synthetic iNES image whose pages carry their own
 // numbers, so a test reads which page a window shows.
 #pragma once
+#include <gtest/gtest.h>
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -89,5 +91,26 @@ struct BoardConsole {
         return pages;
     }
 };
+
+// A window or mirroring a case leaves unchecked.
+inline constexpr int kAny = -9;
+
+// Checks the PRG windows, CHR windows and mirroring a case expects.
+inline void ExpectWindows(BoardConsole& b, const std::string& name, const std::array<int, 4>& prg,
+                          const std::array<int, 8>& chr, int mirroring) {
+    for (int w = 0; w < 4; ++w) {
+        if (prg[w] != kAny) {
+            EXPECT_EQ(b.Prg(w), prg[w]) << name << " PRG window " << w;
+        }
+    }
+    for (int w = 0; w < 8; ++w) {
+        if (chr[w] != kAny) {
+            EXPECT_EQ(b.Chr(w), chr[w]) << name << " CHR window " << w;
+        }
+    }
+    if (mirroring != kAny) {
+        EXPECT_EQ(b.ppu().mirroring, mirroring) << name;
+    }
+}
 
 }  // namespace korvanta::test

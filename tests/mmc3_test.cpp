@@ -13,7 +13,6 @@
 namespace korvanta::test {
 namespace {
 
-constexpr int kAny = -9;
 using Writes = std::vector<std::pair<uint16_t, uint8_t>>;
 
 struct BoardCase {
@@ -119,23 +118,6 @@ const std::vector<BoardCase>& WindowCases() {
         {"189 MMC3 CHR", {189, 8, 4}, {{0x8000, 0x80}, {0x8001, 9}}, kPrgAny, {28, 29, 30, 31, 8, 9, 26, 27}, kAny},
     };
     return cases;
-}
-
-void ExpectWindows(BoardConsole& b, const std::string& name, const std::array<int, 4>& prg,
-                   const std::array<int, 8>& chr, int mirroring) {
-    for (int w = 0; w < 4; ++w) {
-        if (prg[w] != kAny) {
-            EXPECT_EQ(b.Prg(w), prg[w]) << name << " PRG window " << w;
-        }
-    }
-    for (int w = 0; w < 8; ++w) {
-        if (chr[w] != kAny) {
-            EXPECT_EQ(b.Chr(w), chr[w]) << name << " CHR window " << w;
-        }
-    }
-    if (mirroring != kAny) {
-        EXPECT_EQ(b.ppu().mirroring, mirroring) << name;
-    }
 }
 
 void WriteAll(BoardConsole& b, const Writes& writes) {
