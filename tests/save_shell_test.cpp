@@ -1,5 +1,5 @@
 // The shell's save and undo keys with their on-screen messages, the current
-// slot chosen with Alt and a digit, and the SAV file written at exit.
+// slot chosen with Alt and a digit, the SAV file written at exit, and movies.
 #include <gtest/gtest.h>
 
 #include "app/shell.h"
@@ -47,6 +47,48 @@ TEST(ShellSaves, KeysSlotsAndExitSave) {
     auto sav = ReadFileBytes(dir.File("game.sav"));
     ASSERT_EQ(sav.size(), 8192u);
     EXPECT_EQ(sav[1], 0x61);
+    EXPECT_TRUE(host.messages.empty());
+}
+
+// A movie recorded in the shell, replayed by opening its file, re-recorded
+// by the undo key, and closed with the program.
+TEST(ShellSaves, MovieRecordReplayAndReRecord) {
+    ScratchDir dir;
+    std::string game = dir.Copy(BuildRom("demo.nes"), "game.nes");
+    std::string kmv = dir.File("game.kmv");
+    dir.Write("korvanta.ini", {});
+    HeadlessHost host;
+    auto frames = [](Shell& shell, int count) {
+        for (int i = 0; i < count; ++i) shell.driver.RunOneFrame();
+    };
+    {
+        Shell shell(host, SettingsCandidates{dir.path / "korvanta.ini", {}, {}});
+        ASSERT_TRUE(shell.OpenGameFile(game));
+        ASSERT_TRUE(shell.movie->StartRecording({kmv, "", false, true, false, false}));
+        EXPECT_EQ(shell.display.screenMessage.text, "MOVIE RECORD");
+        frames(shell, 10);
+        shell.AltDigit(2);
+        shell.KeyDown(kSaveKey);
+        frames(shell, 10);
+        shell.movie->Stop();
+        EXPECT_EQ(fs::file_size(kmv), 144u + 20);
+
+        ASSERT_TRUE(shell.OpenGameFile(kmv));
+        EXPECT_EQ(shell.movie->mode, kMovieReplaying);
+        EXPECT_EQ(shell.display.screenMessage.text, "MOVIE REPLAY");
+        frames(shell, 15);
+        // Replaying from power-on opened the game again, which chose slot 1.
+        shell.AltDigit(2);
+        shell.KeyDown(kUndoKey);
+        EXPECT_EQ(shell.movie->mode, kMovieRecording);
+        EXPECT_EQ(shell.display.screenMessage.text, "MOVIE RE-RECORD");
+        EXPECT_EQ(fs::file_size(kmv), 144u + 10);
+        frames(shell, 5);
+        shell.Close();
+    }
+    auto file = ReadFileBytes(kmv);
+    EXPECT_EQ(file.size(), 144u + 15);
+    EXPECT_EQ(file[10], 1);  // the recording count, written when the program ended
     EXPECT_TRUE(host.messages.empty());
 }
 

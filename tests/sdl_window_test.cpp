@@ -140,6 +140,36 @@ TEST_F(DesktopProgram, KeysReachThePad) {
     EXPECT_GT((backdrop >> 16) & 0xFF, backdrop & 0xFF) << std::hex << backdrop;
 }
 
+// A movie recorded in the window while A is held replays the held key with
+// no key pressed.
+TEST_F(DesktopProgram, MovieRecordedFromKeysReplaysThem) {
+    WriteIni("[Speed]\nFullSpeed=0\nExecSpeed=100\nOccupation=3\n");
+    std::string rom = test::BuildRom("pad_echo.nes");
+    std::string kmv = folder + "/pad.kmv";
+    ASSERT_EQ(Script("program --scale 1 --record '" + kmv + "' '" + rom +
+                     "' & pid=$!\n"
+                     "id=$(window 'Korvanta Ver5.1') || { kill -9 $pid; exit 3; }\n"
+                     "sleep 0.3; xdotool windowfocus --sync $id; xdotool keydown x; sleep 1; kill -TERM $pid\n"
+                     "wait $pid; status=$?; xdotool keyup x; exit $status"),
+              0);
+    auto movie = test::ReadFileBytes(kmv);
+    ASSERT_GT(movie.size(), 144u + 60);
+    size_t frames = movie.size() - 144;  // pad 1 only: a byte per frame
+    EXPECT_EQ(movie[0x90], 0) << "A was not held at power-on";
+    EXPECT_EQ(movie.back(), 0x20) << "A was held at the end";
+
+    std::string shot = folder + "/replay.png";
+    ASSERT_EQ(Script("program --scale 1 --quit-after-frames " + std::to_string(frames - 10) + " --window-shot '" +
+                     shot + "' '" + rom + "' '" + kmv + "'"),
+              0);
+    int width = 0, height = 0;
+    std::vector<uint32_t> pixels;
+    ASSERT_TRUE(Shot(shot, width, height, pixels));
+    uint32_t backdrop = pixels[100 * width + 100];
+    EXPECT_GT((backdrop >> 16) & 0xFF, backdrop & 0xFF) << std::hex << backdrop;
+    EXPECT_EQ(test::ReadFileBytes(kmv), movie) << "replaying changed the movie";
+}
+
 // A message box that the test closes with Return; the program must then go
 // on and end cleanly when told to.
 TEST_F(DesktopProgram, BadStartsShowAMessageAndDoNotCrash) {

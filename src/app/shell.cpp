@@ -8,8 +8,10 @@
 namespace korvanta {
 namespace {
 
-// On-screen texts of the shortcuts: 60 frames.
+// On-screen texts of the shortcuts and the movie: 60 frames.
 constexpr int kShortcutMessageFrames = 60;
+constexpr int kMovieMessageX = 8;
+constexpr int kMovieMessageY = 16;
 
 ProfileFile OpenProfile(const SettingsCandidates& candidates, bool& legacy) {
     SettingsLocation location = LocateSettingsFile(candidates);
@@ -34,6 +36,12 @@ Shell::Shell(Host& hostRef, const SettingsCandidates& candidates)
     console.soundOut.SetSettings(settings.sound);
     input.settings = &profile;
     input.RebuildDevices(0);
+    movie = std::make_unique<Movie>(console, MediaOptions().load);
+    movie->showMessage = [this](const char* text) {
+        display.ShowScreenMessage(kShortcutMessageFrames, true, kMovieMessageX, kMovieMessageY, "%s", text);
+    };
+    driver.movie = movie.get();
+    input.movie = movie.get();
 }
 
 Shell::~Shell() { Close(); }
@@ -50,6 +58,7 @@ bool Shell::Start() {
 SaveOptions Shell::MediaOptions() {
     SaveOptions options = SaveOptionsFrom(settings.save);
     options.load.rebuildDevices = [this](int selection) { input.RebuildDevices(selection); };
+    options.load.movie = movie.get();
     return options;
 }
 
@@ -95,8 +104,12 @@ void Shell::Shortcut(int shortcut) {
         }
         case kShortcutUndo: {
             driver.modal = true;
+            bool wasReplaying = movie->Replaying();
             QuickLoad(console, MediaOptions());
             driver.modal = false;
+            // A load during a movie re-records it, and the movie's own
+            // message says so.
+            if (wasReplaying || movie->Recording()) break;
             int slot = console.game.snapshotSlot;
             display.ShowScreenMessage(kShortcutMessageFrames, true, 200, 16, "LOAD-%d", slot == 0 ? 10 : slot);
             break;
@@ -111,6 +124,7 @@ void Shell::Close() {
     driver.closing = true;
     driver.StopTimer();
     console.machine.RunState = 0;
+    if (movie) movie->Stop();
     ExitTimeBatterySave(console, MediaOptions().load.companions, settings.save.saveType, settings.save.savTerminate);
     settings.WriteAtTeardown(profile);
     settings.sound = console.soundOut.Settings();

@@ -13,6 +13,7 @@
 #include "core/frame_driver.h"
 #include "input/input_system.h"
 #include "media/snapshot.h"
+#include "movie/movie.h"
 #include "video/display.h"
 
 namespace korvanta {
@@ -50,6 +51,8 @@ public:
     Display display;
     InputSystem input;
     FrameDriver driver;
+    // Created once the settings are read: it keeps the load settings.
+    std::unique_ptr<Movie> movie;
 
 private:
     void Shortcut(int shortcut);

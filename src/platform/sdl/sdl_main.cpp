@@ -24,7 +24,14 @@ struct Arguments {
     long quitAfterFrames = -1;  // for tests under a virtual display
     std::string windowShot;     // PNG of the window when quitting
     std::string ini;            // a settings file of its own
+    std::string movie;          // a movie to replay after the game opened
+    Movie::RecordRequest record;
 };
+
+constexpr const char* kUsage =
+    "usage: korvanta [--scale 1-3] [--ini FILE] [--record FILE.kmv [--record-from-state] [--record-pad2]\n"
+    "                [--title TEXT] [--protect]] [--replay FILE.kmv] [--quit-after-frames N]\n"
+    "                [--window-shot FILE.png] [GAME [MOVIE.kmv]]\n";
 
 bool ParseArguments(int argc, char** argv, Arguments& out) {
     for (int i = 1; i < argc; ++i) {
@@ -43,13 +50,30 @@ bool ParseArguments(int argc, char** argv, Arguments& out) {
             out.windowShot = argv[++i];
         } else if (arg == "--ini" && i + 1 < argc) {
             out.ini = argv[++i];
+        } else if (arg == "--record" && i + 1 < argc) {
+            out.record.path = argv[++i];
+        } else if (arg == "--record-from-state") {
+            out.record.fromSnapshot = true;
+        } else if (arg == "--record-pad2") {
+            out.record.recordPad2 = true;
+        } else if (arg == "--title" && i + 1 < argc) {
+            out.record.title = argv[++i];
+        } else if (arg == "--protect") {
+            out.record.protectOnStop = true;
+        } else if (arg == "--replay" && i + 1 < argc) {
+            out.movie = argv[++i];
         } else if (!arg.empty() && arg[0] != '-' && out.game.empty()) {
             out.game = arg;
+        } else if (!arg.empty() && arg[0] != '-' && out.movie.empty()) {
+            out.movie = arg;
         } else {
-            std::fprintf(stderr,
-                         "usage: korvanta [--scale 1-3] [--ini FILE] [--quit-after-frames N] [--window-shot FILE.png] [GAME]\n");
+            std::fputs(kUsage, stderr);
             return false;
         }
+    }
+    if (!out.record.path.empty() && !out.movie.empty()) {
+        std::fputs("korvanta: a movie is either recorded or replayed\n", stderr);
+        return false;
     }
     return true;
 }
@@ -104,7 +128,13 @@ int main(int argc, char** argv) {
     }
     Shell shell(host, candidates);
     if (!shell.Start()) return 0;
-    shell.OpenGameFile(FullPath(args.game.empty() ? DemoPath(programFolder) : args.game));
+    bool opened = shell.OpenGameFile(FullPath(args.game.empty() ? DemoPath(programFolder) : args.game));
+    // A movie file goes through the loader like any opened file, which hands
+    // it to the movie layer; an unreadable one is ignored without a message.
+    if (opened && !args.movie.empty() && !shell.OpenGameFile(FullPath(args.movie)))
+        std::fprintf(stderr, "korvanta: cannot replay %s\n", args.movie.c_str());
+    if (opened && !args.record.path.empty() && !shell.movie->StartRecording(args.record))
+        std::fprintf(stderr, "korvanta: cannot record %s\n", args.record.path.c_str());
 
     bool running = true;
     while (running) {
