@@ -21,7 +21,8 @@ ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 build-asan/korvanta
 CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKORVANTA_FUZZ=ON -DKORVANTA_BENCH=OFF -DKORVANTA_SDL=OFF >/dev/null
 ninja -C build-fuzz -j"$jobs" fuzz_targets
 for target in build-fuzz/*_fuzz; do
-  corpus="build-fuzz/corpus-$(basename "$target")"
+  [ -f "$target" ] && [ -x "$target" ] || continue
+  corpus="build-fuzz/corpus/$(basename "$target")"
   mkdir -p "$corpus"
   "$target" -max_total_time=20 -rss_limit_mb=1024 "$corpus" 2>&1 | tail -n 2
 done
