@@ -6,6 +6,7 @@
 #include <type_traits>
 
 #include "core/console.h"
+#include "mappers/chip_boards.h"
 #include "mappers/discrete.h"
 #include "mappers/mmc1.h"
 #include "mappers/mmc3.h"
@@ -87,15 +88,15 @@ constexpr BoardEntry kBoards[] = {
     {19, nullptr, 0},  // Namco106Board
     {16, nullptr, 0},  // BandaiBoard
     // Jaleco, Taito, Sunsoft and Irem chips.
-    {18, nullptr, 0},  // JalecoSs88006Board
-    {32, nullptr, 0},  // IremG101Board
-    {33, nullptr, 0},  // TaitoTc0190Board
-    {48, nullptr, 0},  // TaitoTc0190Board
-    {40, nullptr, 0},  // Mapper40Board
-    {65, nullptr, 0},  // IremH3001Board
-    {67, nullptr, 0},  // Sunsoft3Board
-    {69, nullptr, 0},  // Fme7Board
-    {80, nullptr, 0},  // TaitoX1005Board
+    {18, Make<JalecoSs88006Board>, 0},
+    {32, Make<IremG101Board>, 0},
+    {33, Make<TaitoTc0190Board>, 0},
+    {48, Make<TaitoTc0190Board>, 0},
+    {40, Make<Mapper40Board>, 0},
+    {65, Make<IremH3001Board>, 0},
+    {67, Make<Sunsoft3Board>, 0},
+    {69, Make<Fme7Board>, 0},
+    {80, Make<TaitoX1005Board>, 0},
     // J.Y. Company.
     {90, nullptr, 0},  // Mapper90Board
     // Boards with peripherals.
