@@ -9,8 +9,12 @@
 #include "mappers/chip_boards.h"
 #include "mappers/discrete.h"
 #include "mappers/mmc1.h"
+#include "mappers/mmc2.h"
 #include "mappers/mmc3.h"
 #include "mappers/mmc3_relatives.h"
+#include "mappers/multicart.h"
+#include "mappers/namco108.h"
+#include "mappers/small_boards.h"
 
 namespace korvanta {
 namespace {
@@ -104,23 +108,23 @@ constexpr BoardEntry kBoards[] = {
     {186, nullptr, 0},  // Mapper186Board
     {188, nullptr, 0},  // KaraokeBoard
     // MMC2/MMC4 and the remaining boards.
-    {9, nullptr, 0},    // Mmc2Board
-    {10, nullptr, 1},   // Mmc2Board
-    {15, nullptr, 0},   // Mapper15Board
-    {76, nullptr, 0},   // Namco108Board
-    {88, nullptr, 0},   // Mapper88Board
-    {95, nullptr, 0},   // Mapper95Board
-    {225, nullptr, 0},  // Mapper225Board
-    {226, nullptr, 0},  // Mapper226Board
-    {230, nullptr, 0},  // Mapper230Board
-    {234, nullptr, 0},  // Mapper234Board
-    {235, nullptr, 0},  // Mapper235Board
-    {236, nullptr, 0},  // Mapper236Board
-    {237, nullptr, 0},  // Mapper237Board
-    {242, nullptr, 0},  // Mapper242Board
-    {243, nullptr, 0},  // Sachen243Board
-    {246, nullptr, 0},  // Mapper246Board
-    {254, nullptr, 0},  // Mapper254Board
+    {9, Make<Mmc2Board>, 0},
+    {10, Make<Mmc2Board>, 1},
+    {15, Make<Mapper15Board>, 0},
+    {76, Make<Namco108Board>, 0},
+    {88, Make<Mapper88Board>, 0},
+    {95, Make<Mapper95Board>, 0},
+    {225, Make<Mapper225Board>, 0},
+    {226, Make<Mapper226Board>, 0},
+    {230, Make<Mapper230Board>, 0},
+    {234, Make<Mapper234Board>, 0},
+    {235, Make<Mapper235Board>, 0},
+    {236, Make<Mapper236Board>, 0},
+    {237, Make<Mapper237Board>, 0},
+    {242, Make<Mapper242Board>, 0},
+    {243, Make<Sachen243Board>, 0},
+    {246, Make<Mapper246Board>, 0},
+    {254, Make<Mapper254Board>, 0},
     // Disk System.
     {1000, nullptr, 0},  // DiskSystem
 };
