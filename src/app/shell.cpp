@@ -13,6 +13,14 @@ constexpr int kShortcutMessageFrames = 60;
 constexpr int kMovieMessageX = 8;
 constexpr int kMovieMessageY = 16;
 
+// The Disk System board's requests.
+constexpr uint32_t kDiskSystemMapper = 1000;
+constexpr uint32_t kDiskInsert = 4;
+constexpr uint32_t kDiskEject = 5;
+constexpr uint32_t kDiskGetSide = 100;
+constexpr uint32_t kDiskGetSideCount = 101;
+constexpr uint32_t kDiskGetEjected = 102;
+
 ProfileFile OpenProfile(const SettingsCandidates& candidates, bool& legacy) {
     SettingsLocation location = LocateSettingsFile(candidates);
     legacy = location.legacy;
@@ -85,7 +93,7 @@ void Shell::KeyUp(int virtualKey) { input.NoteKeyMessage(KeyMessage::Up, virtual
 void Shell::AltDigit(int digit) {
     if (digit < 0 || digit > 9) return;
     console.game.snapshotSlot = digit;
-    display.ShowScreenMessage(kShortcutMessageFrames, true, 240, 16, "%d", digit);
+    display.ShowScreenMessage(kShortcutMessageFrames, false, 240, 16, "%d", digit);
 }
 
 void Shell::Shortcut(int shortcut) {
@@ -99,7 +107,7 @@ void Shell::Shortcut(int shortcut) {
             QuickSave(console, MediaOptions());
             driver.modal = false;
             int slot = console.game.snapshotSlot;
-            display.ShowScreenMessage(kShortcutMessageFrames, true, 200, 16, "SAVE-%d", slot == 0 ? 10 : slot);
+            display.ShowScreenMessage(kShortcutMessageFrames, false, 200, 16, "SAVE-%d", slot == 0 ? 10 : slot);
             break;
         }
         case kShortcutUndo: {
@@ -111,11 +119,35 @@ void Shell::Shortcut(int shortcut) {
             // message says so.
             if (wasReplaying || movie->Recording()) break;
             int slot = console.game.snapshotSlot;
-            display.ShowScreenMessage(kShortcutMessageFrames, true, 200, 16, "LOAD-%d", slot == 0 ? 10 : slot);
+            display.ShowScreenMessage(kShortcutMessageFrames, false, 200, 16, "LOAD-%d", slot == 0 ? 10 : slot);
             break;
         }
-        default: break;  // save, undo and the disk keys arrive with their commands
+        case kShortcutSide: NextDiskSide(); break;
+        case kShortcutEject: ToggleDiskEject(); break;
+        default: break;
     }
+}
+
+void Shell::NextDiskSide() {
+    Mapper& board = *console.mapper;
+    if (board.mapperNumber != kDiskSystemMapper) return;
+    int32_t side = 0;
+    int32_t count = 0;
+    board.Message(kDiskGetSide, reinterpret_cast<intptr_t>(&side));
+    board.Message(kDiskGetSideCount, reinterpret_cast<intptr_t>(&count));
+    if (count != 0) side = (side + 1) % count;
+    board.Message(static_cast<uint32_t>(side), 0);
+    display.ShowScreenMessage(kShortcutMessageFrames, false, 150, 16, "NO-%d SIDE-%c", side / 2 + 1,
+                              side % 2 == 0 ? 'A' : 'B');
+}
+
+void Shell::ToggleDiskEject() {
+    Mapper& board = *console.mapper;
+    if (board.mapperNumber != kDiskSystemMapper) return;
+    uint8_t ejected = 0;
+    board.Message(kDiskGetEjected, reinterpret_cast<intptr_t>(&ejected));
+    board.Message(ejected ? kDiskInsert : kDiskEject, 0);
+    display.ShowScreenMessage(kShortcutMessageFrames, false, 150, 16, "%s", ejected ? "DISK SET" : "DISK EJECT");
 }
 
 void Shell::Close() {

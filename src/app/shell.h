@@ -56,6 +56,9 @@ public:
 
 private:
     void Shortcut(int shortcut);
+    // The disk keys, for the Disk System board only.
+    void NextDiskSide();
+    void ToggleDiskEject();
     // The save settings with this shell's device rebuilding.
     SaveOptions MediaOptions();
     bool closed_ = false;
