@@ -13,6 +13,7 @@
 #include "mappers/mmc3.h"
 #include "mappers/mmc3_relatives.h"
 #include "mappers/multicart.h"
+#include "mappers/namco106.h"
 #include "mappers/namco108.h"
 #include "mappers/small_boards.h"
 
@@ -89,7 +90,7 @@ constexpr BoardEntry kBoards[] = {
     {151, nullptr, 0}, // Mapper151Board
     {73, nullptr, 0},  // Vrc3Board
     // Namco 106, Bandai.
-    {19, nullptr, 0},  // Namco106Board
+    {19, Make<Namco106Board>, 0},
     {16, nullptr, 0},  // BandaiBoard
     // Jaleco, Taito, Sunsoft and Irem chips.
     {18, Make<JalecoSs88006Board>, 0},

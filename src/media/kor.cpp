@@ -79,10 +79,13 @@ bool RestoreState(Console& console, Stream& stream, int64_t offset, const OldFor
     // The old format's mixer always took the board's sound.
     if (oldFormat) console.apu.channelMask |= 0x20;
     console.apu.AfterStateLoad();
-    // Then the board's own chunks, the checks of the loaded picture values,
+    // The loaded picture values checked and the mirroring applied before the
+    // board's own chunks, so that a board pointing the name tables itself
+    // keeps its layout; then the sprite-0 probe from the board's windows,
     // the expansion device and the movie position.
-    if (!console.mapper->LoadState(stream, oldImage, offset)) return false;
     console.ppu.AfterStateLoad();
+    if (!console.mapper->LoadState(stream, oldImage, offset)) return false;
+    console.ppu.RefreshSpriteZeroProbe();
     if (options.rebuildDevices) options.rebuildDevices(m.extDeviceSelection);
     uint32_t moviePosition = m.moviePosition;
     if (allowReRecord && moviePosition != 0 && options.movie && options.movie->Active())
