@@ -8,6 +8,7 @@
 #include "core/console.h"
 #include "mappers/chip_boards.h"
 #include "mappers/discrete.h"
+#include "mappers/mapper90.h"
 #include "mappers/mmc1.h"
 #include "mappers/mmc2.h"
 #include "mappers/mmc3.h"
@@ -103,7 +104,7 @@ constexpr BoardEntry kBoards[] = {
     {69, Make<Fme7Board>, 0},
     {80, Make<TaitoX1005Board>, 0},
     // J.Y. Company.
-    {90, nullptr, 0},  // Mapper90Board
+    {90, Make<Mapper90Board>, 0},
     // Boards with peripherals.
     {96, nullptr, 0},   // OekakidsBoard
     {186, nullptr, 0},  // Mapper186Board
