@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/shell.h"
+#include "disk_fixture.h"
 #include "save_fixture.h"
 
 namespace korvanta::test {
@@ -89,6 +90,40 @@ TEST(ShellSaves, MovieRecordReplayAndReRecord) {
     auto file = ReadFileBytes(kmv);
     EXPECT_EQ(file.size(), 144u + 15);
     EXPECT_EQ(file[10], 1);  // the recording count, written when the program ended
+    EXPECT_TRUE(host.messages.empty());
+}
+
+// The disk keys walk the sides of a four-side image and eject and insert
+// the disk; on a cartridge they do nothing. The BIOS is found in the
+// program's folder.
+TEST(ShellSaves, DiskKeysChangeSidesAndEject) {
+    constexpr int kSideKey = 116;   // F5
+    constexpr int kEjectKey = 117;  // F6
+    ScratchDir dir;
+    dir.Write("disksys.rom", TestBios());
+    std::string disk = dir.Write("game.fds", MakeDiskImage(4));
+    std::string cartridge = dir.Copy(BuildRom("demo.nes"), "game.nes");
+    dir.Write("korvanta.ini", {});
+    HeadlessHost host;
+    Shell shell(host, SettingsCandidates{dir.path / "korvanta.ini", {}, {}}, dir.path.string());
+    ASSERT_TRUE(shell.OpenGameFile(disk));
+    ASSERT_EQ(shell.console.mapper->mapperNumber, 1000u);
+    for (const char* expected : {"NO-1 SIDE-B", "NO-2 SIDE-A", "NO-2 SIDE-B", "NO-1 SIDE-A"}) {
+        shell.KeyDown(kSideKey);
+        EXPECT_EQ(shell.display.screenMessage.text, expected);
+    }
+    shell.KeyDown(kEjectKey);
+    EXPECT_EQ(shell.display.screenMessage.text, "DISK EJECT");
+    EXPECT_EQ(shell.console.mapper->Message(202, 0), 0);
+    shell.KeyDown(kEjectKey);
+    EXPECT_EQ(shell.display.screenMessage.text, "DISK SET");
+    EXPECT_EQ(shell.console.mapper->Message(202, 0), 1);
+
+    ASSERT_TRUE(shell.OpenGameFile(cartridge));
+    shell.display.screenMessage.text.clear();
+    shell.KeyDown(kSideKey);
+    shell.KeyDown(kEjectKey);
+    EXPECT_EQ(shell.display.screenMessage.text, "");
     EXPECT_TRUE(host.messages.empty());
 }
 

@@ -1,5 +1,7 @@
 #include "app/shell.h"
 
+#include <utility>
+
 #include "app/strings.h"
 #include "media/battery.h"
 #include "media/loader.h"
@@ -29,8 +31,9 @@ ProfileFile OpenProfile(const SettingsCandidates& candidates, bool& legacy) {
 
 }  // namespace
 
-Shell::Shell(Host& hostRef, const SettingsCandidates& candidates)
+Shell::Shell(Host& hostRef, const SettingsCandidates& candidates, std::string folder)
     : host(hostRef),
+      programFolder(std::move(folder)),
       profile(OpenProfile(candidates, legacySettings)),
       console(hostRef),
       input(console, settings.keys),
@@ -67,6 +70,7 @@ SaveOptions Shell::MediaOptions() {
     SaveOptions options = SaveOptionsFrom(settings.save);
     options.load.rebuildDevices = [this](int selection) { input.RebuildDevices(selection); };
     options.load.movie = movie.get();
+    options.load.programFolder = programFolder;
     return options;
 }
 

@@ -20,7 +20,9 @@ namespace korvanta {
 
 class Shell {
 public:
-    Shell(Host& host, const SettingsCandidates& candidates);
+    // `programFolder` holds the Disk System BIOS and drive sounds unless
+    // the settings name another BIOS folder.
+    Shell(Host& host, const SettingsCandidates& candidates, std::string programFolder = {});
     ~Shell();
     Shell(const Shell&) = delete;
     Shell& operator=(const Shell&) = delete;
@@ -44,6 +46,7 @@ public:
     void Close();
 
     Host& host;
+    std::string programFolder;
     ProfileFile profile;
     bool legacySettings = false;  // a legacy settings file is in use
     ProgramSettings settings;

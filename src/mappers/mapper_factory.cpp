@@ -6,6 +6,7 @@
 #include <type_traits>
 
 #include "core/console.h"
+#include "disk/disk_system.h"
 #include "mappers/chip_boards.h"
 #include "mappers/discrete.h"
 #include "mappers/mapper90.h"
@@ -128,7 +129,7 @@ constexpr BoardEntry kBoards[] = {
     {246, Make<Mapper246Board>, 0},
     {254, Make<Mapper254Board>, 0},
     // Disk System.
-    {1000, nullptr, 0},  // DiskSystem
+    {1000, Make<DiskSystem>, 0},
 };
 
 constexpr uint32_t kDiskSystemNumber = 1000;

@@ -90,8 +90,11 @@ bool OpenGameStream(Console& console, Stream& stream, const std::string& path, c
             // A movie plays on the running game; with none it is refused
             // without a message.
             return console.mapper && options.movie && options.movie->StartReplay(path);
+        case ImageFormat::DiskImage:
+            if (!LoadDiskImage(console, stream, options)) return false;
+            kind = kFileFds;
+            break;
         default:
-            // The Disk System has no loader yet.
             ShowStringMessage(console.host, MessageKind::Error, kStrUnknownFormat);
             return false;
     }

@@ -29,6 +29,12 @@ struct LoadOptions {
     // Rebuilds the controller-port devices for the expansion device a state
     // load restored (chunk 17). Empty: the selection is only stored.
     std::function<void(int selection)> rebuildDevices;
+    // Where the Disk System BIOS "disksys.rom" is read from: `diskBiosFolder`
+    // when `diskBiosFolderUse`, otherwise `programFolder`, which also holds
+    // the drive sounds. An empty folder is the current folder.
+    bool diskBiosFolderUse = false;
+    std::string diskBiosFolder;
+    std::string programFolder;
 };
 
 // The kinds a file can be, decided from its first 256 bytes and its size.
@@ -54,6 +60,13 @@ bool OpenGameSlot(Console& console, int slot, const LoadOptions& options);
 // it was; a failure after the old pages were freed leaves no game (no
 // board, no pages, RunState 0).
 bool LoadInes(Console& console, Stream& stream, const LoadOptions& options);
+
+// The Disk System loader: the BIOS file, then the image (1-4 sides, all
+// present) handed to the board, which inserts disk 1 side A. A missing BIOS
+// or a broken image leaves the current game as it was.
+bool LoadDiskImage(Console& console, Stream& stream, const LoadOptions& options);
+// The BIOS file's path by the settings in `options`.
+std::string DiskBiosPath(const LoadOptions& options);
 
 // Header facts shared with the loaders that carry an iNES header.
 uint32_t InesMapperNumber(const ImageHeader& header);

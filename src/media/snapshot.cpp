@@ -34,6 +34,8 @@ SaveOptions SaveOptionsFrom(const SaveSettings& settings) {
     options.load.companions.krtFolderUse = settings.krtFolderUse;
     options.load.companions.krtFolder = settings.krtFolder;
     options.load.companions.krtSeparate = settings.krtSeparate;
+    options.load.diskBiosFolderUse = settings.diskBiosFolderUse;
+    options.load.diskBiosFolder = settings.diskBiosFolder;
     options.saveType = settings.saveType;
     options.savTerminate = settings.savTerminate;
     return options;

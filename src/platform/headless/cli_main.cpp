@@ -60,8 +60,18 @@ void Dump(const Console& console, const CliOptions::Dump& dump) {
     }
 }
 
-// The save settings of the run: from --ini, with --sav-dir over them.
-SaveOptions RunSaveOptions(const CliOptions& options) {
+// The folder of this program, where the Disk System BIOS is looked for by
+// default.
+std::string ProgramFolder(const char* argv0) {
+    std::error_code error;
+    std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error) self = std::filesystem::absolute(argv0, error);
+    return self.parent_path().string();
+}
+
+// The save settings of the run: from --ini, with --sav-dir and --bios-dir
+// over them.
+SaveOptions RunSaveOptions(const CliOptions& options, const std::string& programFolder) {
     SaveSettings save;
     if (!options.ini.empty()) save.Read(ProfileFile(options.ini));
     SaveOptions media = SaveOptionsFrom(save);
@@ -71,6 +81,11 @@ SaveOptions RunSaveOptions(const CliOptions& options) {
         CompanionSettings& c = media.load.companions;
         c.savFolderUse = c.krtFolderUse = true;
         c.savFolder = c.krtFolder = options.savDir;
+    }
+    media.load.programFolder = programFolder;
+    if (!options.biosDir.empty()) {
+        media.load.diskBiosFolderUse = true;
+        media.load.diskBiosFolder = options.biosDir;
     }
     return media;
 }
@@ -109,7 +124,7 @@ int main(int argc, char** argv) {
     HeadlessHost host;
     host.echoToStderr = true;
     auto console = std::make_unique<Console>(host);
-    SaveOptions media = RunSaveOptions(options);
+    SaveOptions media = RunSaveOptions(options, ProgramFolder(argv[0]));
     Movie movie(*console, media.load);
     media.load.movie = &movie;
     InputScript script;

@@ -37,6 +37,7 @@ const char* CliUsage() {
            "      --replay FILE     replay a movie (also: a .kmv file named after the game)\n"
            "      --sav-dir DIR     write SAV and KRT files into DIR\n"
            "      --ini FILE        read the save settings from FILE\n"
+           "      --bios-dir DIR    read the Disk System BIOS (disksys.rom) from DIR\n"
            "  -h, --help            this text\n";
 }
 
@@ -76,6 +77,7 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, 
         {"--replay", text(options.replay)},
         {"--sav-dir", text(options.savDir)},
         {"--ini", text(options.ini)},
+        {"--bios-dir", text(options.biosDir)},
         {"--load-slot",
          [&](const std::string& v) {
              uint64_t n;

@@ -38,6 +38,7 @@ struct CliOptions {
     bool recordFromState = false;
     std::string replay;
     std::string savDir;  // SAV and KRT files go here
+    std::string biosDir;  // the Disk System BIOS folder, over the settings
     std::string ini;     // the "Save" settings are read from this file
 };
 

@@ -126,7 +126,7 @@ int main(int argc, char** argv) {
     } else {
         candidates.programFile = args.ini;
     }
-    Shell shell(host, candidates);
+    Shell shell(host, candidates, programFolder.string());
     if (!shell.Start()) return 0;
     bool opened = shell.OpenGameFile(FullPath(args.game.empty() ? DemoPath(programFolder) : args.game));
     // A movie file goes through the loader like any opened file, which hands
