@@ -18,6 +18,7 @@
 #include "mappers/namco106.h"
 #include "mappers/namco108.h"
 #include "mappers/small_boards.h"
+#include "mappers/vrc.h"
 
 namespace korvanta {
 namespace {
@@ -82,15 +83,15 @@ constexpr BoardEntry kBoards[] = {
     // MMC5.
     {5, nullptr, 0},  // Mmc5Board
     // Konami VRC.
-    {23, nullptr, 0},  // Vrc2Vrc4Board
-    {22, nullptr, 1},  // Vrc2Vrc4Board
-    {25, nullptr, 2},  // Vrc2Vrc4Board
-    {21, nullptr, 3},  // Vrc2Vrc4Board
-    {24, nullptr, 0},  // Vrc6Board
-    {26, nullptr, 1},  // Vrc6Board
-    {75, nullptr, 0},  // Vrc1Board
-    {151, nullptr, 0}, // Mapper151Board
-    {73, nullptr, 0},  // Vrc3Board
+    {23, Make<Vrc2Vrc4Board>, 0},
+    {22, Make<Vrc2Vrc4Board>, 1},
+    {25, Make<Vrc2Vrc4Board>, 2},
+    {21, Make<Vrc2Vrc4Board>, 3},
+    {24, Make<Vrc6Board>, 0},
+    {26, Make<Vrc6Board>, 1},
+    {75, Make<Vrc1Board>, 0},
+    {151, Make<Mapper151Board>, 0},
+    {73, Make<Vrc3Board>, 0},
     // Namco 106, Bandai.
     {19, Make<Namco106Board>, 0},
     {16, nullptr, 0},  // BandaiBoard
