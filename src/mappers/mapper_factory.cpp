@@ -14,6 +14,7 @@
 #include "mappers/mmc2.h"
 #include "mappers/mmc3.h"
 #include "mappers/mmc3_relatives.h"
+#include "mappers/mmc5.h"
 #include "mappers/multicart.h"
 #include "mappers/namco106.h"
 #include "mappers/namco108.h"
@@ -81,7 +82,7 @@ constexpr BoardEntry kBoards[] = {
     {187, Make<Mapper187Board>, 0},
     {189, Make<Mapper189Board>, 0},
     // MMC5.
-    {5, nullptr, 0},  // Mmc5Board
+    {5, Make<Mmc5Board>, 0},
     // Konami VRC.
     {23, Make<Vrc2Vrc4Board>, 0},
     {22, Make<Vrc2Vrc4Board>, 1},

@@ -67,9 +67,10 @@ public:
 
     // The saved-state tables: tags 5, 8, 9, 10, 11, 12.
     std::span<const TaggedTable> StateTables() const { return stateTables_; }
-    // After the tables were read: brings every loaded value into its range,
-    // applies the mirroring again and recomputes the sprite-0 probe (call it
-    // after the board has restored its pattern windows).
+    // After the tables were read: brings every loaded value into its range
+    // and applies the mirroring again. Call it before the board restores its
+    // windows (a board may place name tables itself), then refresh the
+    // sprite-0 probe from the board's pattern windows.
     void AfterStateLoad();
 
     // The renderer. The frame driver brackets every shown frame with Begin
