@@ -12,10 +12,6 @@
 namespace korvanta::test {
 namespace {
 
-using Writes = std::vector<std::pair<uint16_t, uint8_t>>;
-
-constexpr std::array<int, 8> kChrAny = {kAny, kAny, kAny, kAny, kAny, kAny, kAny, kAny};
-constexpr std::array<int, 4> kPrgAny = {kAny, kAny, kAny, kAny};
 constexpr std::array<int, 8> kChrLoaded = {24, 25, 26, 27, 28, 29, 30, 31};
 
 struct BoardCase {
@@ -29,10 +25,6 @@ struct BoardCase {
     // all the windows (register defaults are not the loader's placement).
     bool registersWritten = false;
 };
-
-void Apply(BoardConsole& b, const Writes& writes) {
-    for (auto [address, value] : writes) b.console.WriteByte(address, value);
-}
 
 // Images are 128 KB PRG (16 pages) and 32 KB CHR (32 pages) unless named;
 // the loader starts them on pages 12-15 and CHR pages 24-31.
@@ -147,16 +139,9 @@ TEST(ChipBoards, WritesMoveTheWindows) {
     for (const BoardCase& c : WindowCases()) {
         BoardConsole b;
         ASSERT_TRUE(b.Load(c.image)) << c.name;
-        Apply(b, c.writes);
+        WriteAll(b, c.writes);
         ExpectWindows(b, c.name, c.prg, c.chr, c.mirroring);
     }
-}
-
-std::vector<uint8_t> SaveBoard(BoardConsole& b) {
-    MemoryStream stream;
-    EXPECT_TRUE(b.console.mapper->SaveState(stream));
-    EXPECT_EQ(WriteEndChunk(stream), 0);
-    return stream.Data();
 }
 
 TEST(ChipBoards, SnapshotRebuildsTheWindows) {
@@ -164,7 +149,7 @@ TEST(ChipBoards, SnapshotRebuildsTheWindows) {
         if (!c.registersWritten) continue;
         BoardConsole saved;
         ASSERT_TRUE(saved.Load(c.image)) << c.name;
-        Apply(saved, c.writes);
+        WriteAll(saved, c.writes);
         std::vector<uint8_t> bytes = SaveBoard(saved);
 
         // Other values at the same addresses scramble what the board must
@@ -280,7 +265,7 @@ TEST(ChipBoards, InterruptDeadlines) {
         BoardConsole b;
         ASSERT_TRUE(b.Load(InesLayout{c.mapper, 8, 4}));
         b.m().cycles = c.cycles;
-        Apply(b, c.writes);
+        WriteAll(b, c.writes);
         EXPECT_EQ(b.m().boardIrqTime, c.deadline) << c.name;
     }
 }
@@ -303,7 +288,7 @@ TEST(ChipBoards, Mapper18NeedsEnablingAgainAfterAnInterrupt) {
     BoardConsole b;
     ASSERT_TRUE(b.Load(InesLayout{18, 8, 4}));
     b.m().cycles = 1000;
-    Apply(b, {{0xE000, 4}, {0xE001, 3}, {0xF000, 1}, {0xF001, 5}});
+    WriteAll(b, {{0xE000, 4}, {0xE001, 3}, {0xF000, 1}, {0xF001, 5}});
     b.m().cycles = 1100;
     b.m().irqPending = 1;
     b.console.mapper->IrqTimeReached();
@@ -324,7 +309,7 @@ TEST(ChipBoards, Mapper18SnapshotRecomputesTheDeadline) {
     BoardConsole b;
     ASSERT_TRUE(b.Load(InesLayout{18, 8, 4}));
     b.m().cycles = 1000;
-    Apply(b, {{0xE000, 4}, {0xE001, 3}, {0xE002, 2}, {0xF000, 1}, {0xF001, 3}});
+    WriteAll(b, {{0xE000, 4}, {0xE001, 3}, {0xE002, 2}, {0xF000, 1}, {0xF001, 3}});
     std::vector<uint8_t> bytes = SaveBoard(b);
     BoardConsole restored;
     ASSERT_TRUE(restored.Load(InesLayout{18, 8, 4}));
@@ -341,7 +326,7 @@ TEST(ChipBoards, FiredInterruptsAreOneShot) {
         BoardConsole b;
         ASSERT_TRUE(b.Load(InesLayout{c.mapper, 8, 4}));
         b.m().cycles = c.cycles;
-        Apply(b, c.writes);
+        WriteAll(b, c.writes);
         b.m().cycles = c.deadline + 1;
         b.m().irqPending = 1;
         b.console.mapper->IrqTimeReached();
@@ -390,7 +375,7 @@ TEST(ChipBoards, OneInterruptPerArmingWhileTheFrameRuns) {
         BoardConsole b;
         ASSERT_TRUE(b.Load(InesLayout{c.mapper, 8, 4}));
         PlaceCounterProgram(b, {});
-        Apply(b, c.arm);
+        WriteAll(b, c.arm);
         b.console.cpu.Run(RunMode::RunToFrameEnd);
         EXPECT_EQ(Interrupts(b), 1) << "mapper " << c.mapper;
         b.console.cpu.Run(RunMode::RunToFrameEnd);
@@ -404,7 +389,7 @@ TEST(ChipBoards, Mapper65RaisesTheLineUntilAcknowledged) {
     BoardConsole ignoring;
     ASSERT_TRUE(ignoring.Load(InesLayout{65, 8, 4}));
     PlaceCounterProgram(ignoring, {});
-    Apply(ignoring, {{0x9005, 1}, {0x9003, 0x80}});
+    WriteAll(ignoring, {{0x9005, 1}, {0x9003, 0x80}});
     ignoring.console.cpu.Run(RunMode::RunToFrameEnd);
     EXPECT_GT(Interrupts(ignoring), 100);
     EXPECT_NE(ignoring.m().boardIrqTime, 0u) << "the deadline stays set";
@@ -413,7 +398,7 @@ TEST(ChipBoards, Mapper65RaisesTheLineUntilAcknowledged) {
     BoardConsole acknowledging;
     ASSERT_TRUE(acknowledging.Load(InesLayout{65, 8, 4}));
     PlaceCounterProgram(acknowledging, {0xA9, 0x00, 0x8D, 0x03, 0x90});
-    Apply(acknowledging, {{0x9005, 1}, {0x9003, 0x80}});
+    WriteAll(acknowledging, {{0x9005, 1}, {0x9003, 0x80}});
     acknowledging.console.cpu.Run(RunMode::RunToFrameEnd);
     EXPECT_EQ(Interrupts(acknowledging), 1);
     EXPECT_EQ(acknowledging.m().boardIrqTime, 0u);

@@ -14,15 +14,6 @@
 namespace korvanta::test {
 namespace {
 
-using Writes = std::vector<std::pair<uint16_t, uint8_t>>;
-
-constexpr std::array<int, 8> kChrAny = {kAny, kAny, kAny, kAny, kAny, kAny, kAny, kAny};
-constexpr std::array<int, 4> kPrgAny = {kAny, kAny, kAny, kAny};
-
-void Apply(BoardConsole& b, const Writes& writes) {
-    for (auto [address, value] : writes) b.console.WriteByte(address, value);
-}
-
 // 256 KB PRG (32 pages) and 128 KB CHR (128 pages) unless named.
 constexpr InesLayout kImage{90, 16, 16};
 constexpr InesLayout kPrg1M{90, 64, 16};    // 128 PRG pages: two outer banks
@@ -104,7 +95,7 @@ TEST(Mapper90, BankingModes) {
     for (const BankCase& c : BankCases()) {
         BoardConsole b;
         ASSERT_TRUE(b.Load(c.image)) << c.name;
-        Apply(b, c.writes);
+        WriteAll(b, c.writes);
         ExpectWindows(b, c.name, c.prg, c.chr, c.mirroring);
         EXPECT_TRUE(b.host.messages.empty()) << c.name;
     }
@@ -113,8 +104,8 @@ TEST(Mapper90, BankingModes) {
 TEST(Mapper90, UnsupportedPrgModeOnlyReports) {
     BoardConsole b;
     ASSERT_TRUE(b.Load(kImage));
-    Apply(b, {{0xD000, 2}, {0x8000, 1}, {0x8001, 2}, {0x8002, 3}});
-    Apply(b, {{0xD000, 3}, {0x8000, 7}});
+    WriteAll(b, {{0xD000, 2}, {0x8000, 1}, {0x8001, 2}, {0x8002, 3}});
+    WriteAll(b, {{0xD000, 3}, {0x8000, 7}});
     ExpectWindows(b, "mode 3", {1, 2, 3, 31}, kChrAny, kAny);
     ASSERT_EQ(b.host.messages.size(), 2u) << "every application of PRG in mode 3";
     EXPECT_EQ(b.host.messages[0].text, "??? 8kBank Reverse");
@@ -126,17 +117,17 @@ TEST(Mapper90, RomAt6000KeepsTheRam) {
     BoardConsole b;
     ASSERT_TRUE(b.Load(kImage));
     b.console.WriteByte(0x6000, 0x55);
-    Apply(b, {{0xD000, 0x82}, {0x8003, 5}});
+    WriteAll(b, {{0xD000, 0x82}, {0x8003, 5}});
     EXPECT_EQ(b.console.ReadByte(0x6000), 5);
     b.console.WriteByte(0x6000, 0x99);
     EXPECT_EQ(b.console.ReadByte(0x6000), 5) << "ROM is not written";
-    Apply(b, {{0x8003, 37}});
+    WriteAll(b, {{0x8003, 37}});
     EXPECT_EQ(b.console.ReadByte(0x6000), 5) << "37 mod 32";
 
     const std::pair<uint8_t, const char*> ramModes[] = {
         {0x86, "bit 2 wins over bit 7"}, {0x02, "bit 7 clear"}, {0x80, "mode 0"}, {0x81, "mode 1"}};
     for (auto [control, name] : ramModes) {
-        Apply(b, {{0xD000, 0x82}, {0xD000, control}});
+        WriteAll(b, {{0xD000, 0x82}, {0xD000, control}});
         EXPECT_EQ(b.console.ReadByte(0x6000), 0x55) << name;
         EXPECT_EQ(b.m().sram[0], 0x55) << name;
     }
@@ -145,7 +136,7 @@ TEST(Mapper90, RomAt6000KeepsTheRam) {
 TEST(Mapper90, RomAt6000FollowsTheOuterBank) {
     BoardConsole b;
     ASSERT_TRUE(b.Load(kPrg1M));
-    Apply(b, {{0xD003, 0x02}, {0xD000, 0x82}, {0x8003, 3}});
+    WriteAll(b, {{0xD003, 0x02}, {0xD000, 0x82}, {0x8003, 3}});
     EXPECT_EQ(b.console.ReadByte(0x6000), 67);
 }
 
@@ -156,7 +147,7 @@ TEST(Mapper90, Multiplier) {
     for (const auto& c : cases) {
         BoardConsole b;
         ASSERT_TRUE(b.Load(kImage));
-        Apply(b, {{0x5000, c.a}, {0x5001, c.b}});
+        WriteAll(b, {{0x5000, c.a}, {0x5001, c.b}});
         EXPECT_EQ(b.console.ReadByte(0x5000), c.low) << int{c.a} << " x " << int{c.b};
         EXPECT_EQ(b.console.ReadByte(0x5001), 0) << "no high byte";
         EXPECT_EQ(b.console.ReadByte(0x5FF8), c.low) << "decoded on $F007";
@@ -181,7 +172,7 @@ TEST(Mapper90, NameTablesFromChrRom) {
     ASSERT_TRUE(b.Load(kChr512K));
     for (uint32_t p = 0; p < 8; ++p) std::fill_n(b.m().chrPages[p] + 0x3C0, 64, static_cast<uint8_t>(0x1B * p));
     std::fill_n(b.m().chrPages[259] + 0x3C0, 64, uint8_t{0xE4});
-    Apply(b, {{0xD001, 1}, {0xD000, 0x20}, {0xB000, 5}, {0xB001, 6}, {0xB002, 3}, {0xB006, 1}, {0xB003, 3}});
+    WriteAll(b, {{0xD001, 1}, {0xD000, 0x20}, {0xB000, 5}, {0xB001, 6}, {0xB002, 3}, {0xB006, 1}, {0xB003, 3}});
     const uint32_t expected[4] = {5, 6, 259, 3};
     for (int j = 0; j < 4; ++j) {
         const uint8_t* page = b.m().chrPages[expected[j]];
@@ -189,7 +180,7 @@ TEST(Mapper90, NameTablesFromChrRom) {
         EXPECT_EQ(Window(b.ppu().attributeCacheWindow[j]), CacheOf(page)) << j;
     }
     // The mirroring register is only stored, the outer CHR bank left out.
-    Apply(b, {{0xD001, 0}, {0xD003, 0x19}});
+    WriteAll(b, {{0xD001, 0}, {0xD003, 0x19}});
     EXPECT_EQ(b.ppu().nameTable[0], b.m().chrPages[5]);
     EXPECT_EQ(b.ppu().nameTable[2], b.m().chrPages[259]);
 }
@@ -197,7 +188,7 @@ TEST(Mapper90, NameTablesFromChrRom) {
 TEST(Mapper90, NameTablePagesWrapAndIgnoreTheOuterBank) {
     BoardConsole b;
     ASSERT_TRUE(b.Load(kChr1M));
-    Apply(b, {{0xD003, 0x01}, {0xD000, 0x20}, {0xB000, 9}, {0xB005, 5}, {0xB001, 2}});
+    WriteAll(b, {{0xD003, 0x01}, {0xD000, 0x20}, {0xB000, 9}, {0xB005, 5}, {0xB001, 2}});
     EXPECT_EQ(b.ppu().nameTable[0], b.m().chrPages[9]);
     EXPECT_EQ(b.ppu().nameTable[1], b.m().chrPages[(5 * 256 + 2) % 1024]);
 }
@@ -207,22 +198,22 @@ TEST(Mapper90, NameTablePagesWrapAndIgnoreTheOuterBank) {
 TEST(Mapper90, IdentityNameTablesSwitchRomOff) {
     BoardConsole b;
     ASSERT_TRUE(b.Load(kImage));
-    Apply(b, {{0xD000, 0x20}, {0xB000, 4}, {0xD001, 1}});
+    WriteAll(b, {{0xD000, 0x20}, {0xB000, 4}, {0xD001, 1}});
     EXPECT_EQ(b.ppu().nameTable[0], b.m().chrPages[4]);
-    Apply(b, {{0xB000, 0}, {0xB001, 1}, {0xB002, 2}});
+    WriteAll(b, {{0xB000, 0}, {0xB001, 1}, {0xB002, 2}});
     EXPECT_EQ(b.ppu().nameTable[0], b.m().chrPages[0]) << "not yet all four";
-    Apply(b, {{0xB003, 3}});
+    WriteAll(b, {{0xB003, 3}});
     EXPECT_EQ(b.ppu().mirroring, 2);
     EXPECT_EQ(b.ppu().nameTable[2], &b.ppu().nameTableRam[1024]);
-    Apply(b, {{0xD001, 0}});
+    WriteAll(b, {{0xD001, 0}});
     EXPECT_EQ(b.ppu().mirroring, 1) << "bit 5 of $D000 was cleared";
 
     // A high byte other than 0 keeps ROM name tables.
     BoardConsole h;
     ASSERT_TRUE(h.Load(kImage));
-    Apply(h, {{0xD000, 0x20}, {0xB004, 1}, {0xB000, 0}, {0xB001, 1}, {0xB002, 2}, {0xB003, 3}});
+    WriteAll(h, {{0xD000, 0x20}, {0xB004, 1}, {0xB000, 0}, {0xB001, 1}, {0xB002, 2}, {0xB003, 3}});
     EXPECT_EQ(h.ppu().nameTable[0], h.m().chrPages[0]);
-    Apply(h, {{0xB004, 0}});
+    WriteAll(h, {{0xB004, 0}});
     EXPECT_EQ(h.ppu().nameTable[0], h.m().chrPages[0]) << "only $B000-$B003 writes switch ROM off";
 }
 
@@ -332,15 +323,9 @@ TEST(Mapper90Interrupt, FiresOnceWhileTheFrameRuns) {
 // Loads `saved`'s board state into a fresh console whose windows all show
 // page 0, so every window must come back from the registers.
 void RoundTrip(BoardConsole& saved, BoardConsole& restored, const InesLayout& image) {
-    MemoryStream stream;
-    ASSERT_TRUE(saved.console.mapper->SaveState(stream));
-    ASSERT_EQ(WriteEndChunk(stream), 0);
+    MemoryStream stream(SaveBoard(saved));
     ASSERT_TRUE(restored.Load(image));
-    for (int w = 0; w < 4; ++w) restored.m().prgWindow[w] = restored.m().prgPages[0];
-    for (int w = 0; w < 8; ++w) {
-        restored.ppu().chrWindow[w] = restored.m().chrPages[0];
-        restored.ppu().decodedChrWindow[w] = restored.m().decodedChrPages[0];
-    }
+    ClearWindows(restored);
     restored.ppu().SetMirroring(3);
     ASSERT_TRUE(restored.console.mapper->LoadState(stream, OldFormatImage{}, 0));
 }
@@ -387,7 +372,7 @@ TEST(Mapper90, SnapshotRebuildsEverything) {
     for (const SnapshotCase& c : cases) {
         BoardConsole saved, restored;
         ASSERT_TRUE(saved.Load(c.image)) << c.name;
-        Apply(saved, c.writes);
+        WriteAll(saved, c.writes);
         saved.console.WriteByte(0xC005, 40);
         RoundTrip(saved, restored, c.image);
         EXPECT_EQ(restored.PrgWindows(), saved.PrgWindows()) << c.name;

@@ -10,6 +10,7 @@
 
 #include "core/console.h"
 #include "media/loader.h"
+#include "media/state.h"
 #include "platform/headless/headless_host.h"
 
 namespace korvanta::test {
@@ -94,6 +95,33 @@ struct BoardConsole {
 
 // A window or mirroring a case leaves unchecked.
 inline constexpr int kAny = -9;
+inline constexpr std::array<int, 8> kChrAny = {kAny, kAny, kAny, kAny, kAny, kAny, kAny, kAny};
+inline constexpr std::array<int, 4> kPrgAny = {kAny, kAny, kAny, kAny};
+
+// Register writes, in order.
+using Writes = std::vector<std::pair<uint16_t, uint8_t>>;
+
+inline void WriteAll(BoardConsole& b, const Writes& writes) {
+    for (auto [address, value] : writes) b.console.WriteByte(address, value);
+}
+
+// The board's own chunks, closed by an end chunk.
+inline std::vector<uint8_t> SaveBoard(BoardConsole& b) {
+    MemoryStream stream;
+    EXPECT_TRUE(b.console.mapper->SaveState(stream));
+    EXPECT_EQ(WriteEndChunk(stream), 0);
+    return stream.Data();
+}
+
+// Points every PRG and CHR window at page 0, so that a board loading its
+// state must place each window again from its registers.
+inline void ClearWindows(BoardConsole& b) {
+    for (int w = 0; w < 4; ++w) b.m().prgWindow[w] = b.m().prgPages[0];
+    for (int w = 0; w < 8; ++w) {
+        b.ppu().chrWindow[w] = b.m().chrPages[0];
+        b.ppu().decodedChrWindow[w] = b.m().decodedChrPages[0];
+    }
+}
 
 // Checks the PRG windows, CHR windows and mirroring a case expects.
 inline void ExpectWindows(BoardConsole& b, const std::string& name, const std::array<int, 4>& prg,

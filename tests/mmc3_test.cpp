@@ -13,8 +13,6 @@
 namespace korvanta::test {
 namespace {
 
-using Writes = std::vector<std::pair<uint16_t, uint8_t>>;
-
 struct BoardCase {
     const char* name;
     InesLayout image;
@@ -24,8 +22,6 @@ struct BoardCase {
     int mirroring;
 };
 
-constexpr std::array<int, 8> kChrAny = {kAny, kAny, kAny, kAny, kAny, kAny, kAny, kAny};
-constexpr std::array<int, 4> kPrgAny = {kAny, kAny, kAny, kAny};
 
 // Images are 128 KB PRG (16 pages) and 32 KB CHR (32 pages) unless named;
 // the loader starts them on pages 12-15 and CHR pages 24-31.
@@ -120,9 +116,6 @@ const std::vector<BoardCase>& WindowCases() {
     return cases;
 }
 
-void WriteAll(BoardConsole& b, const Writes& writes) {
-    for (auto [address, value] : writes) b.console.WriteByte(address, value);
-}
 
 TEST(Mmc3Family, WritesMoveTheWindows) {
     for (const BoardCase& c : WindowCases()) {
@@ -189,15 +182,9 @@ const std::vector<FullSetup>& FullSetups() {
 // Loads `saved`'s board state into a fresh console whose windows all show
 // page 0, so that every window must come back from the registers.
 void RoundTrip(BoardConsole& saved, BoardConsole& restored, const InesLayout& image) {
-    MemoryStream stream;
-    ASSERT_TRUE(saved.console.mapper->SaveState(stream));
-    ASSERT_EQ(WriteEndChunk(stream), 0);
+    MemoryStream stream(SaveBoard(saved));
     ASSERT_TRUE(restored.Load(image));
-    for (int w = 0; w < 4; ++w) restored.m().prgWindow[w] = restored.m().prgPages[0];
-    for (int w = 0; w < 8; ++w) {
-        restored.ppu().chrWindow[w] = restored.m().chrPages[0];
-        restored.ppu().decodedChrWindow[w] = restored.m().decodedChrPages[0];
-    }
+    ClearWindows(restored);
     ASSERT_TRUE(restored.console.mapper->LoadState(stream, OldFormatImage{}, 0));
 }
 

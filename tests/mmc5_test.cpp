@@ -7,7 +7,7 @@
 #include <cmath>
 #include <utility>
 
-#include "mapper_fixture.h"
+#include "board_sound_fixture.h"
 #include "mappers/mmc5_sound.h"
 #include "media/snapshot.h"
 #include "save_fixture.h"
@@ -15,10 +15,7 @@
 namespace korvanta::test {
 namespace {
 
-using Writes = std::vector<std::pair<uint16_t, uint8_t>>;
 
-constexpr std::array<int, 8> kChrAny = {kAny, kAny, kAny, kAny, kAny, kAny, kAny, kAny};
-constexpr std::array<int, 4> kPrgAny = {kAny, kAny, kAny, kAny};
 
 // 128 KB PRG (16 pages), 128 KB CHR (128 pages).
 constexpr InesLayout kImage{5, 8, 16};
@@ -26,15 +23,11 @@ constexpr InesLayout kImage{5, 8, 16};
 // What BoardConsole::Prg reads from board RAM page k after MarkRam.
 constexpr int Ram(int k) { return 0x180 + k; }
 
-void Write(BoardConsole& b, const Writes& writes) {
-    for (auto [address, value] : writes) b.console.WriteByte(address, value);
-}
-
 // Every board RAM page starts with its own number, written through $6000.
 void MarkRam(BoardConsole& b) {
-    Write(b, {{0x5102, 2}, {0x5103, 1}});
-    for (uint8_t k = 0; k < 8; ++k) Write(b, {{0x5113, k}, {0x6000, static_cast<uint8_t>(0x80 + k)}, {0x6001, 1}});
-    Write(b, {{0x5102, 0}, {0x5113, 0}});
+    WriteAll(b, {{0x5102, 2}, {0x5103, 1}});
+    for (uint8_t k = 0; k < 8; ++k) WriteAll(b, {{0x5113, k}, {0x6000, static_cast<uint8_t>(0x80 + k)}, {0x6001, 1}});
+    WriteAll(b, {{0x5102, 0}, {0x5113, 0}});
 }
 
 struct BankCase {
@@ -93,7 +86,7 @@ TEST(Mmc5Banking, PrgAndChrModes) {
         BoardConsole b;
         ASSERT_TRUE(b.Load(kImage));
         MarkRam(b);
-        Write(b, c.writes);
+        WriteAll(b, c.writes);
         ExpectWindows(b, c.name, c.prg, c.chr, kAny);
     }
 }
@@ -101,20 +94,20 @@ TEST(Mmc5Banking, PrgAndChrModes) {
 TEST(Mmc5Banking, SpritesUseSetAAndTheBackgroundSetB) {
     BoardConsole b;
     ASSERT_TRUE(b.Load(kImage));
-    Write(b, {{0x5101, 3}});
-    for (uint8_t i = 0; i < 8; ++i) Write(b, {{static_cast<uint16_t>(0x5120 + i), static_cast<uint8_t>(10 + i)}});
-    for (uint8_t i = 0; i < 4; ++i) Write(b, {{static_cast<uint16_t>(0x5128 + i), static_cast<uint8_t>(20 + i)}});
+    WriteAll(b, {{0x5101, 3}});
+    for (uint8_t i = 0; i < 8; ++i) WriteAll(b, {{static_cast<uint16_t>(0x5120 + i), static_cast<uint8_t>(10 + i)}});
+    for (uint8_t i = 0; i < 4; ++i) WriteAll(b, {{static_cast<uint16_t>(0x5128 + i), static_cast<uint8_t>(20 + i)}});
     Mapper& board = *b.console.mapper;
     const Machine& m = b.m();
     // Tile 0x45: window 1, tile 5 within it.
     EXPECT_EQ(board.TileOverride(1, 0x45, 0), m.decodedChrPages[11] + 5 * 64);
     EXPECT_EQ(board.TileOverride(0, 0x45, 0), m.decodedChrPages[21] + 5 * 64);
     // 8x8 sprites from $1000 and a $1000 background take the upper windows.
-    Write(b, {{0x2000, 0x18}});
+    WriteAll(b, {{0x2000, 0x18}});
     EXPECT_EQ(board.TileOverride(1, 0x45, 0), m.decodedChrPages[15] + 5 * 64);
     EXPECT_EQ(board.TileOverride(0, 0x45, 0), m.decodedChrPages[21] + 5 * 64);
     // 8x16 sprites number all eight windows themselves.
-    Write(b, {{0x2000, 0x20}});
+    WriteAll(b, {{0x2000, 0x20}});
     EXPECT_EQ(board.TileOverride(1, 0x1C2, 0), m.decodedChrPages[17] + 2 * 64);
     // The windows keep the set written last.
     EXPECT_EQ(b.Chr(0), 20);
@@ -125,27 +118,27 @@ TEST(Mmc5Ram, BoardRamThroughBothWindows) {
     ASSERT_TRUE(b.Load(kImage));
     EXPECT_EQ(b.console.mapper->sramEnabled, 0);
     // PRG mode 3 with $5114 = 0: $8000-$9FFF is RAM page 0 and takes writes.
-    Write(b, {{0x5114, 0x00}, {0x8123, 0x5A}});
+    WriteAll(b, {{0x5114, 0x00}, {0x8123, 0x5A}});
     EXPECT_EQ(b.console.ReadByte(0x8123), 0x5A);
     // $6000 is read-only until both keys are written...
-    Write(b, {{0x5113, 0}, {0x6123, 0x77}});
+    WriteAll(b, {{0x5113, 0}, {0x6123, 0x77}});
     EXPECT_EQ(b.console.ReadByte(0x6123), 0x5A);
-    Write(b, {{0x5102, 2}, {0x6123, 0x77}});
+    WriteAll(b, {{0x5102, 2}, {0x6123, 0x77}});
     EXPECT_EQ(b.console.ReadByte(0x6123), 0x5A) << "one key only";
-    Write(b, {{0x5103, 1}, {0x6123, 0x77}});
+    WriteAll(b, {{0x5103, 1}, {0x6123, 0x77}});
     EXPECT_EQ(b.console.ReadByte(0x8123), 0x77);
     // ...and shows the page $5113 names, the same memory as the PRG windows.
-    Write(b, {{0x5113, 6}, {0x6010, 0x66}, {0x5116, 0x06}});
+    WriteAll(b, {{0x5113, 6}, {0x6010, 0x66}, {0x5116, 0x06}});
     EXPECT_EQ(b.console.ReadByte(0xC010), 0x66);
     // A window on a ROM page ignores the write; the RAM page named for a
     // ROM-mapped window still takes it in any mode.
-    Write(b, {{0x5115, 0x83}, {0xA000, 0x11}});
+    WriteAll(b, {{0x5115, 0x83}, {0xA000, 0x11}});
     EXPECT_EQ(b.Prg(1), 3);
-    Write(b, {{0x5100, 0}, {0xC010, 0x99}, {0x5100, 3}});
+    WriteAll(b, {{0x5100, 0}, {0xC010, 0x99}, {0x5100, 3}});
     EXPECT_EQ(b.console.ReadByte(0xC010), 0x99);
     // A reset locks the RAM again and brings back the power-on PRG layout.
     b.console.SoftReset();
-    Write(b, {{0x6010, 0x12}});
+    WriteAll(b, {{0x6010, 0x12}});
     EXPECT_EQ(b.console.ReadByte(0x6010), 0x99);
     EXPECT_EQ(b.Prg(3), 15);
 }
@@ -157,7 +150,7 @@ TEST(Mmc5Registers, Multiplier) {
     BoardConsole b;
     ASSERT_TRUE(b.Load(kImage));
     for (const auto& c : cases) {
-        Write(b, {{0x5205, c[0]}, {0x5206, c[1]}});
+        WriteAll(b, {{0x5205, c[0]}, {0x5206, c[1]}});
         EXPECT_EQ(b.console.ReadByte(0x5205), c[2]) << int{c[0]} << " x " << int{c[1]};
         EXPECT_EQ(b.console.ReadByte(0x5206), c[3]) << int{c[0]} << " x " << int{c[1]};
     }
@@ -170,7 +163,7 @@ TEST(Mmc5Registers, UndecodedReadsAndSplitWritesAreReported) {
     EXPECT_EQ(b.console.ReadByte(0x5015), 0);
     EXPECT_EQ(b.host.debug, "");
     EXPECT_EQ(b.console.ReadByte(0x5123), 0);
-    Write(b, {{0x5201, 0x44}, {0x5104, 0x02}});
+    WriteAll(b, {{0x5201, 0x44}, {0x5104, 0x02}});
     EXPECT_EQ(b.host.debug, "5123 ?? read(22:5000)\r\nSplit2:5201 44 write(22:5000)\r\nMMC5 VideoMode:02\r\n");
 }
 
@@ -186,9 +179,9 @@ TEST(Mmc5ExRam, CpuAccessByMode) {
     for (const Case& c : cases) {
         BoardConsole b;
         ASSERT_TRUE(b.Load(kImage));
-        Write(b, {{0x5104, 2}, {0x5C10, 0x37}, {0x5104, c.mode}, {0x5C10, 0xC2}});
+        WriteAll(b, {{0x5104, 2}, {0x5C10, 0x37}, {0x5104, c.mode}, {0x5C10, 0xC2}});
         EXPECT_EQ(b.console.ReadByte(0x5C10), c.read) << "mode " << int{c.mode};
-        Write(b, {{0x5104, 2}});
+        WriteAll(b, {{0x5104, 2}});
         EXPECT_EQ(b.console.ReadByte(0x5C10), c.writes ? 0xC2 : 0x37) << "mode " << int{c.mode};
     }
 }
@@ -209,18 +202,18 @@ struct PictureRig {
     BoardConsole b;
     PictureRig() {
         EXPECT_TRUE(b.Load(PictureImage()));
-        Write(b, {{0x5101, 3}, {0x5128, 20}, {0x5129, 21}, {0x512A, 22}, {0x512B, 23}, {0x2001, 0x0A}});
+        WriteAll(b, {{0x5101, 3}, {0x5128, 20}, {0x5129, 21}, {0x512A, 22}, {0x512B, 23}, {0x2001, 0x0A}});
     }
     void SetAddress(uint16_t address) {
-        Write(b, {{0x2006, static_cast<uint8_t>(address >> 8)}, {0x2006, static_cast<uint8_t>(address)}});
+        WriteAll(b, {{0x2006, static_cast<uint8_t>(address >> 8)}, {0x2006, static_cast<uint8_t>(address)}});
     }
     // Console page `page` filled with tile 1 and attribute byte `attribute`.
     void FillConsolePage(int page, uint8_t attribute) {
-        Write(b, {{0x2000, 0x00}});
+        WriteAll(b, {{0x2000, 0x00}});
         b.ppu().SetMirroring(page ? 4 : 0);
         SetAddress(0x2000);
-        for (int i = 0; i < 960; ++i) Write(b, {{0x2007, 1}});
-        for (int i = 0; i < 64; ++i) Write(b, {{0x2007, attribute}});
+        for (int i = 0; i < 960; ++i) WriteAll(b, {{0x2007, 1}});
+        for (int i = 0; i < 64; ++i) WriteAll(b, {{0x2007, attribute}});
     }
     // A frame as the frame driver runs it: the board's end of frame, then a
     // frame drawn from the latches.
@@ -244,7 +237,7 @@ struct PictureRig {
 TEST(Mmc5ExRam, Mode0BackgroundFromSetBWithTheNameTablesAttributes) {
     PictureRig rig;
     rig.FillConsolePage(0, 0x55);  // palette 1 everywhere
-    Write(rig.b, {{0x5105, 0x00}});
+    WriteAll(rig.b, {{0x5105, 0x00}});
     rig.DrawFrame();
     EXPECT_EQ(rig.TileAt(5, 7), std::make_pair(20, 1));
 }
@@ -252,18 +245,18 @@ TEST(Mmc5ExRam, Mode0BackgroundFromSetBWithTheNameTablesAttributes) {
 TEST(Mmc5ExRam, Mode1GivesEachTileItsPaletteAndBank) {
     PictureRig rig;
     rig.FillConsolePage(0, 0x55);
-    Write(rig.b, {{0x5105, 0x00}, {0x5104, 1}});
+    WriteAll(rig.b, {{0x5105, 0x00}, {0x5104, 1}});
     // Tile (row 2, column 3): palette 2, 4 KB bank 5 (CHR page 20 + tile 1).
     // Tile (row 2, column 4): palette 3, bank 9 (page 36). Bank 40 wraps to
     // page 160 mod 128 = 32.
-    Write(rig.b, {{0x5C43, 0x85}, {0x5C44, 0xC9}, {0x5C45, 0x28}});
+    WriteAll(rig.b, {{0x5C43, 0x85}, {0x5C44, 0xC9}, {0x5C45, 0x28}});
     rig.DrawFrame();
     EXPECT_EQ(rig.TileAt(2, 3), std::make_pair(20, 2));
     EXPECT_EQ(rig.TileAt(2, 4), std::make_pair(36, 3));
     EXPECT_EQ(rig.TileAt(2, 5), std::make_pair(32, 0));
     EXPECT_EQ(rig.TileAt(2, 6), std::make_pair(0, 0)) << "ExRAM byte 0: bank 0, palette 0";
     // Leaving mode 1 gives the name table its own attributes back.
-    Write(rig.b, {{0x5104, 0}});
+    WriteAll(rig.b, {{0x5104, 0}});
     rig.DrawFrame();
     EXPECT_EQ(rig.TileAt(2, 3), std::make_pair(20, 1));
 }
@@ -272,13 +265,13 @@ TEST(Mmc5ExRam, ExRamAsANameTableWithItsOwnAttributes) {
     PictureRig rig;
     // Mode 2: the CPU fills ExRAM; the attribute bytes colour it once the
     // board expands them.
-    Write(rig.b, {{0x5104, 2}, {0x5105, 0xAA}});
-    for (uint16_t i = 0; i < 960; ++i) Write(rig.b, {{static_cast<uint16_t>(0x5C00 + i), 2}});
-    for (uint16_t i = 960; i < 1024; ++i) Write(rig.b, {{static_cast<uint16_t>(0x5C00 + i), 0xAA}});
+    WriteAll(rig.b, {{0x5104, 2}, {0x5105, 0xAA}});
+    for (uint16_t i = 0; i < 960; ++i) WriteAll(rig.b, {{static_cast<uint16_t>(0x5C00 + i), 2}});
+    for (uint16_t i = 960; i < 1024; ++i) WriteAll(rig.b, {{static_cast<uint16_t>(0x5C00 + i), 0xAA}});
     rig.DrawFrame();
     EXPECT_EQ(rig.TileAt(10, 10), std::make_pair(0, 2)) << "tile 2 is blank";
     // Tile 1 at one position, through the CPU window.
-    Write(rig.b, {{0x5C00 + 32 * 10 + 10, 1}});
+    WriteAll(rig.b, {{0x5C00 + 32 * 10 + 10, 1}});
     rig.DrawFrame();
     EXPECT_EQ(rig.TileAt(10, 10), std::make_pair(20, 2));
 }
@@ -288,13 +281,13 @@ TEST(Mmc5ExRam, FillModeAndMixedWindows) {
     rig.FillConsolePage(1, 0x55);
     // Window 0 the fill table (tile 1, palette 2 from bits 6-7), window 1
     // console page 1; the frame starts in window 0.
-    Write(rig.b, {{0x5106, 1}, {0x5107, 0x80}, {0x5105, 0x07}});
+    WriteAll(rig.b, {{0x5106, 1}, {0x5107, 0x80}, {0x5105, 0x07}});
     rig.DrawFrame();
     EXPECT_EQ(rig.TileAt(4, 4), std::make_pair(20, 2));
     EXPECT_EQ(rig.b.ppu().nameTable[1], &rig.b.ppu().nameTableRam[1024]);
     EXPECT_EQ(rig.b.ppu().nameTable[2], &rig.b.ppu().nameTableRam[0]);
     // Scrolled into window 1.
-    Write(rig.b, {{0x2000, 0x01}});
+    WriteAll(rig.b, {{0x2000, 0x01}});
     rig.DrawFrame();
     EXPECT_EQ(rig.TileAt(4, 4), std::make_pair(20, 1));
 }
@@ -302,13 +295,13 @@ TEST(Mmc5ExRam, FillModeAndMixedWindows) {
 TEST(Mmc5ExRam, BankSwitchDuringThePictureKeepsTheLinesAbove) {
     PictureRig rig;
     rig.FillConsolePage(0, 0x00);
-    Write(rig.b, {{0x5105, 0x00}});
+    WriteAll(rig.b, {{0x5105, 0x00}});
     rig.b.console.mapper->EndOfFrame();
     rig.b.m().cycles = 0;
     rig.b.ppu().BeginDrawnFrame();
     // Line 100 begins: lines 0-99 were due with the old bank.
     rig.b.m().cycles = (100 * 29119 + 611519 + 255) / 256;
-    Write(rig.b, {{0x5128, 30}});
+    WriteAll(rig.b, {{0x5128, 30}});
     rig.b.m().cycles = kFrameCycleBudget;
     rig.b.ppu().EndDrawnFrame();
     EXPECT_EQ(rig.TileAt(11, 0).first, 20);
@@ -319,7 +312,7 @@ TEST(Mmc5ExRam, ChrRamThroughTheOverride) {
     BoardConsole b;
     ASSERT_TRUE(b.Load(InesLayout{5, 2, 0}));
     // Tile 1 of the first 1 KB page: row 0 all ones.
-    Write(b, {{0x2006, 0x00}, {0x2006, 0x10}, {0x2007, 0xFF}});
+    WriteAll(b, {{0x2006, 0x00}, {0x2006, 0x10}, {0x2007, 0xFF}});
     const uint8_t* tile = b.console.mapper->TileOverride(0, 1, 0);
     ASSERT_NE(tile, nullptr);
     EXPECT_EQ(tile, b.console.mapper->TileOverride(1, 1, 0)) << "both sets on the same 8 KB of RAM";
@@ -350,17 +343,17 @@ TEST(Mmc5Interrupt, TargetCycles) {
     for (const Case& c : cases) {
         BoardConsole b;
         ASSERT_TRUE(b.Load(kImage));
-        Write(b, {{0x5104, c.exRamMode}, {0x5203, c.line}});
+        WriteAll(b, {{0x5104, c.exRamMode}, {0x5203, c.line}});
         EXPECT_EQ(b.m().boardIrqTime, 0u) << c.name << ": not yet enabled";
         b.m().cycles = c.cycles;
-        Write(b, {{0x5204, 0x80}});
+        WriteAll(b, {{0x5204, 0x80}});
         EXPECT_EQ(b.m().boardIrqTime, c.boardIrqTime) << c.name;
         // The target is kept even when it is not scheduled; a line write
         // while enabled computes it again.
-        Write(b, {{0x5203, c.line}});
+        WriteAll(b, {{0x5203, c.line}});
         EXPECT_EQ(b.m().boardIrqTime, c.boardIrqTime) << c.name;
         b.m().irqPending = 1;
-        Write(b, {{0x5204, 0x00}});
+        WriteAll(b, {{0x5204, 0x00}});
         EXPECT_EQ(b.m().boardIrqTime, 0u) << c.name;
         EXPECT_EQ(b.m().irqPending, 0) << c.name;
     }
@@ -369,7 +362,7 @@ TEST(Mmc5Interrupt, TargetCycles) {
 TEST(Mmc5Interrupt, StatusRead) {
     BoardConsole b;
     ASSERT_TRUE(b.Load(kImage));
-    Write(b, {{0x5203, 40}});
+    WriteAll(b, {{0x5203, 40}});
     auto statusAt = [&](uint32_t cycles) {
         b.m().cycles = cycles;
         return b.console.ReadByte(0x5204);
@@ -398,7 +391,7 @@ TEST(Mmc5Interrupt, OncePerFrameOnItsLineWhileThePictureIsOn) {
         ASSERT_TRUE(b.Load(kImage));
         PlaceIrqProgram(b);
         b.console.SoftReset();
-        Write(b, {{0x2001, mask}, {0x5203, 120}, {0x5204, 0x80}});
+        WriteAll(b, {{0x2001, mask}, {0x5203, 120}, {0x5204, 0x80}});
         b.console.cpu.Run(RunMode::RunToFrameEnd);
         int expected = mask ? 1 : 0;
         EXPECT_EQ(b.m().ram[0], expected) << "mask " << int{mask};
@@ -415,31 +408,8 @@ TEST(Mmc5Interrupt, OncePerFrameOnItsLineWhileThePictureIsOn) {
 
 // --- Sound ---
 
-struct SoundRig {
-    BoardConsole b;
-    explicit SoundRig(int32_t rate = 44100) {
-        EXPECT_TRUE(b.Load(kImage));
-        b.host.waveOutput = std::make_unique<HeadlessWaveOutput>();
-        SoundSettings s = b.console.soundOut.Settings();
-        s.samplingRate = rate;
-        s.bufferSize = 10;
-        s.noReverb = 1;
-        b.console.soundOut.SetSettings(s);
-        EXPECT_EQ(b.console.soundOut.Open(), 0);
-        b.console.apu.channelMask = 0x20;  // the console's own channels silent
-    }
-    // `ticks` ticks of three frames, 50 ms each; the bytes played.
-    std::vector<uint8_t> Play(int ticks) {
-        auto& played = b.host.waveOutput->played;
-        size_t before = played.size();
-        for (int t = 0; t < ticks; ++t) {
-            b.host.clock += 50;
-            b.console.soundOut.TickRunning(3);
-            for (int f = 0; f < 3; ++f) b.console.soundOut.MixFrame();
-            b.console.soundOut.Submit();
-        }
-        return {played.begin() + static_cast<std::ptrdiff_t>(before), played.end()};
-    }
+struct SoundRig : BoardSoundRig {
+    explicit SoundRig(int32_t rate = 44100) : BoardSoundRig(kImage, rate) {}
     // The channel records and the level count, reached through the board's
     // saved fields (in the board chunk's order).
     Mmc5Pulse& Pulse(int i) { return static_cast<Mmc5Pulse*>(Field(kPulseField).destination)[i]; }
@@ -448,14 +418,6 @@ struct SoundRig {
     static constexpr size_t kPulseField = 15;
     static constexpr size_t kPcmCountField = 26;
 };
-
-double MeasuredFrequency(const std::vector<uint8_t>& s, uint32_t rate) {
-    std::vector<size_t> rises;
-    for (size_t i = 1; i < s.size(); ++i)
-        if (s[i - 1] <= 128 && s[i] > 128) rises.push_back(i);
-    if (rises.size() < 3) return 0;
-    return static_cast<double>(rises.size() - 1) * rate / static_cast<double>(rises.back() - rises.front());
-}
 
 TEST(Mmc5Sound, PulsePitchAndLevels) {
     struct Case {
@@ -474,7 +436,7 @@ TEST(Mmc5Sound, PulsePitchAndLevels) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.period);
         SoundRig rig;
-        Write(rig.b, {{0x5015, c.mask},
+        WriteAll(rig.b, {{0x5015, c.mask},
                       {c.base, c.reg0},
                       {static_cast<uint16_t>(c.base + 2), static_cast<uint8_t>(c.period)},
                       {static_cast<uint16_t>(c.base + 3), static_cast<uint8_t>(c.period >> 8)}});
@@ -487,7 +449,7 @@ TEST(Mmc5Sound, PulsePitchAndLevels) {
     }
     // Duty 2 at volume 15: levels -64 and +95 in the sum, a quarter in bytes.
     SoundRig rig;
-    Write(rig.b, {{0x5015, 1}, {0x5000, 0xBF}, {0x5002, 0xFD}, {0x5003, 0x00}});
+    WriteAll(rig.b, {{0x5015, 1}, {0x5000, 0xBF}, {0x5002, 0xFD}, {0x5003, 0x00}});
     std::vector<uint8_t> s = rig.Play(4);
     EXPECT_EQ(*std::max_element(s.begin(), s.end()), 128 + 95 / 4);
     EXPECT_EQ(*std::min_element(s.begin(), s.end()), 128 - 64 / 4);
@@ -495,10 +457,10 @@ TEST(Mmc5Sound, PulsePitchAndLevels) {
 
 TEST(Mmc5Sound, MaskedOrUnstartedPulsesAreSilent) {
     SoundRig rig;
-    Write(rig.b, {{0x5015, 0x02}, {0x5000, 0xBF}, {0x5002, 0xFD}, {0x5003, 0x00}});
+    WriteAll(rig.b, {{0x5015, 0x02}, {0x5000, 0xBF}, {0x5002, 0xFD}, {0x5003, 0x00}});
     std::vector<uint8_t> s = rig.Play(2);
     EXPECT_TRUE(std::all_of(s.begin(), s.end(), [](uint8_t v) { return v == 128; })) << "pulse 1 masked";
-    Write(rig.b, {{0x5015, 0x03}, {0x5004, 0xBF}, {0x5006, 0xFD}});
+    WriteAll(rig.b, {{0x5015, 0x03}, {0x5004, 0xBF}, {0x5006, 0xFD}});
     s = rig.Play(2);
     EXPECT_TRUE(std::all_of(s.begin(), s.end(), [](uint8_t v) { return v != 128; })) << "pulse 1 unmasked";
 }
@@ -509,7 +471,7 @@ TEST(Mmc5Sound, LengthCounterAndEnvelope) {
     Mmc5Pulse& p = rig.Pulse(0);
     Mapper& board = *rig.b.console.mapper;
     // $9F: duty 2, constant volume 15; $08: length index 1, 317 half frames.
-    Write(rig.b, {{0x5000, 0x9F}, {0x5003, 0x08}});
+    WriteAll(rig.b, {{0x5000, 0x9F}, {0x5003, 0x08}});
     EXPECT_EQ(int64_t{p.duty}, 2);
     EXPECT_EQ(int64_t{p.volume}, 15 * 1092);
     for (int i = 0; i < 317; ++i) board.SoundTick();
@@ -519,12 +481,12 @@ TEST(Mmc5Sound, LengthCounterAndEnvelope) {
     EXPECT_EQ(int64_t{p.state}, Mmc5Sound::kStopped);
     EXPECT_EQ(int64_t{p.period}, 0u);
     // Bit 5 halts the counter.
-    Write(rig.b, {{0x5000, 0xBF}, {0x5003, 0x08}});
+    WriteAll(rig.b, {{0x5000, 0xBF}, {0x5003, 0x08}});
     for (int i = 0; i < 1000; ++i) board.SoundTick();
     EXPECT_EQ(int64_t{p.state}, Mmc5Sound::kPlaying);
     // A decaying envelope (rate 0) falls each tick; with bit 5 it loops back
     // to full once it has fallen below an eighth.
-    Write(rig.b, {{0x5000, 0x20}, {0x5003, 0x08}});
+    WriteAll(rig.b, {{0x5000, 0x20}, {0x5003, 0x08}});
     EXPECT_EQ(int64_t{p.volume}, 0x4000);
     board.SoundTick();
     EXPECT_EQ(int64_t{p.volume}, (0x4000u * kMmc5DecayFactors[0]) >> 16);
@@ -547,9 +509,9 @@ TEST(Mmc5Sound, LevelWritesPlayAtTheirCycles) {
     // Half the frame at $C0, then $40; the last level holds into the next
     // frame until that frame's first write.
     rig.b.m().cycles = 10;
-    Write(rig.b, {{0x5011, 0xC0}});
+    WriteAll(rig.b, {{0x5011, 0xC0}});
     rig.b.m().cycles = kFrameCycleBudget / 2;
-    Write(rig.b, {{0x5011, 0x40}});
+    WriteAll(rig.b, {{0x5011, 0x40}});
     std::vector<uint8_t> s = rig.Play(1);
     uint32_t n = static_cast<uint32_t>(s.size()) / 3;
     ASSERT_GT(n, 100u);
@@ -565,13 +527,13 @@ TEST(Mmc5Sound, LevelLogDropsWritesBeyondItsSize) {
     SoundRig rig;
     for (uint32_t i = 0; i < 600; ++i) {
         rig.b.m().cycles = 10 + i;
-        Write(rig.b, {{0x5011, static_cast<uint8_t>(i)}});
+        WriteAll(rig.b, {{0x5011, static_cast<uint8_t>(i)}});
     }
     EXPECT_EQ(rig.PcmCount(), Mmc5Sound::kPcmLogSize);
     // A write earlier in the frame than the last entry starts a new frame's
     // log even when the old one is full.
     rig.b.m().cycles = 5;
-    Write(rig.b, {{0x5011, 0x90}});
+    WriteAll(rig.b, {{0x5011, 0x90}});
     EXPECT_EQ(rig.PcmCount(), 1u);
 }
 

@@ -8,7 +8,7 @@
 #include <set>
 #include <utility>
 
-#include "mapper_fixture.h"
+#include "board_sound_fixture.h"
 #include "mappers/namco106.h"
 #include "media/snapshot.h"
 #include "save_fixture.h"
@@ -16,15 +16,9 @@
 namespace korvanta::test {
 namespace {
 
-using Writes = std::vector<std::pair<uint16_t, uint8_t>>;
-
 // 128 KB PRG (16 pages), 32 KB CHR (32 pages); vertical mirroring turns the
 // board's sound on.
 const InesLayout kImage{19, 8, 4, 0x01};
-
-void WriteAll(BoardConsole& b, const Writes& writes) {
-    for (auto [address, value] : writes) b.console.WriteByte(address, value);
-}
 
 // Name-table window contents: a CHR page number, or kConsolePage0/1.
 constexpr int kConsolePage0 = -10;
@@ -61,8 +55,6 @@ struct WindowCase {
     std::array<int, 4> nameTables;
 };
 
-constexpr std::array<int, 4> kPrgAny = {kAny, kAny, kAny, kAny};
-constexpr std::array<int, 8> kChrAny = {kAny, kAny, kAny, kAny, kAny, kAny, kAny, kAny};
 constexpr std::array<int, 4> kNtAny = {kAny, kAny, kAny, kAny};
 
 TEST(Namco106Board, WritesMoveTheWindows) {
@@ -381,19 +373,8 @@ TEST(Namco106Counter, InterruptWhileTheFrameRuns) {
 
 // --- Sound, measured from the mixer's output bytes ---
 
-struct SoundRig {
-    BoardConsole b;
-    explicit SoundRig(InesLayout image = kImage, int32_t rate = 44100) {
-        EXPECT_TRUE(b.Load(image));
-        b.host.waveOutput = std::make_unique<HeadlessWaveOutput>();
-        SoundSettings s = b.console.soundOut.Settings();
-        s.samplingRate = rate;
-        s.bufferSize = 10;
-        s.noReverb = 1;
-        b.console.soundOut.SetSettings(s);
-        EXPECT_EQ(b.console.soundOut.Open(), 0);
-        b.console.apu.channelMask = 0x20;  // the console's own channels silent
-    }
+struct SoundRig : BoardSoundRig {
+    explicit SoundRig(InesLayout image = kImage, int32_t rate = 44100) : BoardSoundRig(image, rate) {}
     // Sound RAM bytes from `address` through the auto-incrementing port.
     void Poke(uint8_t address, const std::vector<uint8_t>& bytes) {
         b.console.WriteByte(0xF800, 0x80 | address);
@@ -411,37 +392,12 @@ struct SoundRig {
              {static_cast<uint8_t>(frequency), 0, static_cast<uint8_t>(frequency >> 8), 0,
               static_cast<uint8_t>(r4High | lengthCode << 2 | ((frequency >> 16) & 3)), 0, start, volume});
     }
-    // `ticks` ticks of three frames, 50 ms each; the bytes played.
-    std::vector<uint8_t> Play(int ticks) {
-        auto& played = b.host.waveOutput->played;
-        size_t before = played.size();
-        for (int t = 0; t < ticks; ++t) {
-            b.host.clock += 50;
-            b.console.soundOut.TickRunning(3);
-            for (int f = 0; f < 3; ++f) b.console.soundOut.MixFrame();
-            b.console.soundOut.Submit();
-        }
-        return {played.begin() + static_cast<std::ptrdiff_t>(before), played.end()};
-    }
-    uint32_t Rate() const { return b.console.soundOut.rate; }
 };
-
-// Frequency from the rising crossings of the middle over the whole run.
-double MeasuredFrequency(const std::vector<uint8_t>& s, uint32_t rate) {
-    std::vector<size_t> events;
-    for (size_t i = 1; i < s.size(); ++i)
-        if (s[i - 1] <= 128 && s[i] > 128) events.push_back(i);
-    if (events.size() < 3) return 0;
-    return static_cast<double>(events.size() - 1) * rate / static_cast<double>(events.back() - events.front());
-}
 
 // The board truncates to whole hertz and the mixer the phase step to whole
 // units: a note comes out up to about 0.3% flat at 440 Hz.
 constexpr double kPitchTolerance = 0.01;
 
-bool AllSilent(const std::vector<uint8_t>& s) {
-    return !s.empty() && std::all_of(s.begin(), s.end(), [](uint8_t v) { return v == 128; });
-}
 
 TEST(Namco106Sound, PitchFollowsTheFrequencyRegister) {
     struct Case {

@@ -9,12 +9,10 @@
 #include <set>
 #include <utility>
 
-#include "mapper_fixture.h"
+#include "board_sound_fixture.h"
 
 namespace korvanta::test {
 namespace {
-
-using Writes = std::vector<std::pair<uint16_t, uint8_t>>;
 
 struct BoardCase {
     const char* name;
@@ -25,8 +23,6 @@ struct BoardCase {
     int mirroring;
 };
 
-constexpr std::array<int, 8> kChrAny = {kAny, kAny, kAny, kAny, kAny, kAny, kAny, kAny};
-constexpr std::array<int, 4> kPrgAny = {kAny, kAny, kAny, kAny};
 
 // 128 KB PRG (16 pages) and 32 KB CHR (32 pages) unless named; the loader
 // starts on PRG pages 12-15, CHR pages 24-31 and horizontal mirroring.
@@ -106,9 +102,6 @@ const std::vector<BoardCase>& WindowCases() {
     return cases;
 }
 
-void WriteAll(BoardConsole& b, const Writes& writes) {
-    for (auto [address, value] : writes) b.console.WriteByte(address, value);
-}
 
 TEST(VrcBoards, WritesMoveTheWindows) {
     for (const BoardCase& c : WindowCases()) {
@@ -359,46 +352,10 @@ TEST(VrcInterrupt, Vrc3FiresAtItsFixedCycle) {
 
 // --- VRC6 sound, measured from the mixer's output bytes ---
 
-struct SoundRig {
-    BoardConsole b;
-    explicit SoundRig(uint32_t mapper = 24, int32_t rate = 44100) {
-        EXPECT_TRUE(b.Load(InesLayout{mapper, 8, 4}));
-        b.host.waveOutput = std::make_unique<HeadlessWaveOutput>();
-        SoundSettings s = b.console.soundOut.Settings();
-        s.samplingRate = rate;
-        s.bufferSize = 10;
-        s.noReverb = 1;
-        b.console.soundOut.SetSettings(s);
-        EXPECT_EQ(b.console.soundOut.Open(), 0);
-        b.console.apu.channelMask = 0x20;  // the console's own channels silent
-    }
+struct SoundRig : BoardSoundRig {
+    explicit SoundRig(uint32_t mapper = 24, int32_t rate = 44100) : BoardSoundRig(InesLayout{mapper, 8, 4}, rate) {}
     void Write(uint16_t address, uint8_t value) { b.console.WriteByte(address, value); }
-    // `ticks` ticks of three frames, 50 ms each; the bytes played.
-    std::vector<uint8_t> Play(int ticks) {
-        auto& played = b.host.waveOutput->played;
-        size_t before = played.size();
-        for (int t = 0; t < ticks; ++t) {
-            b.host.clock += 50;
-            b.console.soundOut.TickRunning(3);
-            for (int f = 0; f < 3; ++f) b.console.soundOut.MixFrame();
-            b.console.soundOut.Submit();
-        }
-        return {played.begin() + static_cast<std::ptrdiff_t>(before), played.end()};
-    }
-    uint32_t Rate() const { return b.console.soundOut.rate; }
 };
-
-// Frequency from the positions of the events (rising crossings of the
-// middle, or large drops for the saw) over the whole run.
-double MeasuredFrequency(const std::vector<uint8_t>& s, uint32_t rate, bool drops) {
-    std::vector<size_t> events;
-    for (size_t i = 1; i < s.size(); ++i) {
-        bool event = drops ? s[i] + 16 < s[i - 1] : (s[i - 1] <= 128 && s[i] > 128);
-        if (event) events.push_back(i);
-    }
-    if (events.size() < 3) return 0;
-    return static_cast<double>(events.size() - 1) * rate / static_cast<double>(events.back() - events.front());
-}
 
 double Expected(uint32_t period, double divider) { return 1789772.7272 / (period + 1) / divider; }
 
@@ -509,23 +466,13 @@ TEST(Vrc6Sound, SilentWhenDisabled) {
 
 // Loads `saved`'s board state into a fresh console whose windows all show
 // page 0, so that every window must come back from the registers.
-void SaveBoard(BoardConsole& saved, MemoryStream& stream) {
-    ASSERT_TRUE(saved.console.mapper->SaveState(stream));
-    ASSERT_EQ(WriteEndChunk(stream), 0);
-}
-
 void LoadBoard(BoardConsole& restored, MemoryStream& stream) {
-    for (int w = 0; w < 4; ++w) restored.m().prgWindow[w] = restored.m().prgPages[0];
-    for (int w = 0; w < 8; ++w) {
-        restored.ppu().chrWindow[w] = restored.m().chrPages[0];
-        restored.ppu().decodedChrWindow[w] = restored.m().decodedChrPages[0];
-    }
+    ClearWindows(restored);
     ASSERT_TRUE(restored.console.mapper->LoadState(stream, OldFormatImage{}, 0));
 }
 
 void RoundTrip(BoardConsole& saved, BoardConsole& restored, const InesLayout& image) {
-    MemoryStream stream;
-    SaveBoard(saved, stream);
+    MemoryStream stream(SaveBoard(saved));
     ASSERT_TRUE(restored.Load(image));
     LoadBoard(restored, stream);
 }
@@ -635,8 +582,7 @@ TEST(VrcBoards, Vrc4RamAcrossASnapshot) {
         ASSERT_TRUE(saved.Load(InesLayout{23, 8, 4}));
         WriteAll(saved, c.writes);
         EXPECT_EQ(saved.console.mapper->sramEnabled, c.expected) << c.name;
-        MemoryStream stream;
-        SaveBoard(saved, stream);
+        MemoryStream stream(SaveBoard(saved));
         BoardConsole restored;
         ASSERT_TRUE(restored.Load(InesLayout{23, 8, 4}));
         restored.console.WriteByte(0x9001, 0);  // the state being replaced had it off
