@@ -21,6 +21,7 @@ enum StringId : uint32_t {
     kStrCannotSaveFormat = 18,
     kStrCannotCreateTemporary = 19,
     kStrSaveFailure = 20,
+    kStrBarcodeInvalid = 25,
     kStrTrainerNotSupported = 26,
     kStrMaybeDifferent = 27,
     kStrIllegalImage = 28,
@@ -30,7 +31,9 @@ enum StringId : uint32_t {
     kStrWindowTitle = 97,
     kStrCaption = 98,
     kStrErrorCaption = 99,
+    kStrReadBarcodeItem = 20001,
     kStrVsUnisystemItem = 20003,
+    kStrVsPaletteNames = 23000,  // 23000-23007, one per VS palette
     kStrProgramNameVersion = 65535,
 };
 

@@ -7,6 +7,7 @@
 
 #include "core/console.h"
 #include "disk/disk_system.h"
+#include "mappers/bandai.h"
 #include "mappers/chip_boards.h"
 #include "mappers/discrete.h"
 #include "mappers/mapper90.h"
@@ -95,7 +96,7 @@ constexpr BoardEntry kBoards[] = {
     {73, Make<Vrc3Board>, 0},
     // Namco 106, Bandai.
     {19, Make<Namco106Board>, 0},
-    {16, nullptr, 0},  // BandaiBoard
+    {16, Make<BandaiBoard>, 0},
     // Jaleco, Taito, Sunsoft and Irem chips.
     {18, Make<JalecoSs88006Board>, 0},
     {32, Make<IremG101Board>, 0},

@@ -4,6 +4,7 @@
 // and the Win32 host implement it.
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -94,6 +95,26 @@ public:
     virtual void PresentFrame(const Display& display, const Ppu& ppu) {
         (void)display;
         (void)ppu;
+    }
+
+    // The barcode reader's dialog 145 opened on `text`: the edit's text on
+    // OK, nothing on Cancel. The caller checks the code and, when it is
+    // invalid, shows its message and opens the dialog again.
+    virtual std::optional<std::string> EditBarcode(std::string_view text) {
+        (void)text;
+        return std::nullopt;
+    }
+
+    // The VS Unisystem dialog 156 opened on a palette (0-7) and the DIP
+    // boxes (bit i: the box labelled i + 1): the choice on OK, nothing on
+    // Cancel.
+    struct VsDialogChoice {
+        int palette = 0;
+        uint8_t boxes = 0;
+    };
+    virtual std::optional<VsDialogChoice> ShowVsDialog(const VsDialogChoice& current) {
+        (void)current;
+        return std::nullopt;
     }
 
     // Ends the process with an exit code (fatal internal errors). A host that
