@@ -23,17 +23,8 @@ constexpr InesLayout kPrg16K{90, 1, 16};
 constexpr InesLayout kChr512K{90, 16, 64};  // 512 CHR pages: no outer bank
 constexpr InesLayout kChr1M{90, 16, 128};   // 1024 CHR pages: four outer banks
 
-struct BankCase {
-    const char* name;
-    InesLayout image;
-    Writes writes;
-    std::array<int, 4> prg;
-    std::array<int, 8> chr;
-    int mirroring;
-};
-
-const std::vector<BankCase>& BankCases() {
-    static const std::vector<BankCase> cases = {
+const std::vector<WindowCase>& BankCases() {
+    static const std::vector<WindowCase> cases = {
         {"power-on: last 32 KB, CHR bank 0", kImage, {}, {28, 29, 30, 31}, {0, 1, 2, 3, 4, 5, 6, 7}, kAny},
         // PRG modes.
         {"mode 0 ignores the PRG registers", kImage, {{0x8000, 1}, {0x8001, 2}, {0x8003, 3}}, {28, 29, 30, 31},
@@ -92,7 +83,7 @@ const std::vector<BankCase>& BankCases() {
 }
 
 TEST(Mapper90, BankingModes) {
-    for (const BankCase& c : BankCases()) {
+    for (const WindowCase& c : BankCases()) {
         BoardConsole b;
         ASSERT_TRUE(b.Load(c.image)) << c.name;
         WriteAll(b, c.writes);

@@ -105,6 +105,17 @@ inline void WriteAll(BoardConsole& b, const Writes& writes) {
     for (auto [address, value] : writes) b.console.WriteByte(address, value);
 }
 
+// A row of a window table: the writes made after loading `image`, and the
+// PRG windows, CHR windows and mirroring they leave (kAny: unchecked).
+struct WindowCase {
+    const char* name;
+    InesLayout image;
+    Writes writes;
+    std::array<int, 4> prg;
+    std::array<int, 8> chr;
+    int mirroring;
+};
+
 // The board's own chunks, closed by an end chunk.
 inline std::vector<uint8_t> SaveBoard(BoardConsole& b) {
     MemoryStream stream;

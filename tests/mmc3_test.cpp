@@ -13,20 +13,11 @@
 namespace korvanta::test {
 namespace {
 
-struct BoardCase {
-    const char* name;
-    InesLayout image;
-    Writes writes;
-    std::array<int, 4> prg;
-    std::array<int, 8> chr;
-    int mirroring;
-};
-
 
 // Images are 128 KB PRG (16 pages) and 32 KB CHR (32 pages) unless named;
 // the loader starts them on pages 12-15 and CHR pages 24-31.
-const std::vector<BoardCase>& WindowCases() {
-    static const std::vector<BoardCase> cases = {
+const std::vector<WindowCase>& WindowCases() {
+    static const std::vector<WindowCase> cases = {
         {"mmc3 R6 masked to the page count", {4, 8, 4}, {{0x8000, 0x06}, {0x8001, 0x23}}, {3, 13, 14, 15}, kChrAny,
          kAny},
         {"mmc3 R0 masked and even", {4, 8, 4}, {{0x8000, 0x00}, {0x8001, 0x27}}, kPrgAny,
@@ -118,7 +109,7 @@ const std::vector<BoardCase>& WindowCases() {
 
 
 TEST(Mmc3Family, WritesMoveTheWindows) {
-    for (const BoardCase& c : WindowCases()) {
+    for (const WindowCase& c : WindowCases()) {
         BoardConsole b;
         ASSERT_TRUE(b.Load(c.image)) << c.name;
         WriteAll(b, c.writes);

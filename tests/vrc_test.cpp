@@ -14,20 +14,11 @@
 namespace korvanta::test {
 namespace {
 
-struct BoardCase {
-    const char* name;
-    InesLayout image;
-    Writes writes;
-    std::array<int, 4> prg;
-    std::array<int, 8> chr;
-    int mirroring;
-};
-
 
 // 128 KB PRG (16 pages) and 32 KB CHR (32 pages) unless named; the loader
 // starts on PRG pages 12-15, CHR pages 24-31 and horizontal mirroring.
-const std::vector<BoardCase>& WindowCases() {
-    static const std::vector<BoardCase> cases = {
+const std::vector<WindowCase>& WindowCases() {
+    static const std::vector<WindowCase> cases = {
         // VRC2/VRC4: PRG and mirroring.
         {"23 $8000 masked to the page count", {23, 8, 4}, {{0x8000, 0x13}}, {3, 13, 14, 15}, kChrAny, kAny},
         {"23 $A000", {23, 8, 4}, {{0xA003, 5}}, {12, 5, 14, 15}, kChrAny, kAny},
@@ -104,7 +95,7 @@ const std::vector<BoardCase>& WindowCases() {
 
 
 TEST(VrcBoards, WritesMoveTheWindows) {
-    for (const BoardCase& c : WindowCases()) {
+    for (const WindowCase& c : WindowCases()) {
         BoardConsole b;
         ASSERT_TRUE(b.Load(c.image)) << c.name;
         WriteAll(b, c.writes);
