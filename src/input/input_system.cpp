@@ -3,6 +3,7 @@
 #include "app/settings.h"
 #include "app/strings.h"
 #include "core/console.h"
+#include "input/ext_devices.h"
 #include "input/standard_pad.h"
 
 namespace korvanta {
@@ -57,17 +58,7 @@ void InputSystem::RebuildDevices(int selection) {
     for (auto& device : console.devices) device->Rebind();
 }
 
-InputDevice* InputSystem::CreateExtDevice(int selection) {
-    switch (selection) {
-        case kExtExternalPads: {
-            InputDevice* pad3 = Register(std::make_unique<StandardPad>(*this, 2));
-            Register(std::make_unique<StandardPad>(*this, 3));
-            return pad3;
-        }
-        default:
-            return nullptr;
-    }
-}
+InputDevice* InputSystem::CreateExtDevice(int selection) { return MakeExtDevices(*this, selection); }
 
 bool InputSystem::ShowExtDeviceSettings(int selection) {
     // Everything the selection adds goes again, not only the device that

@@ -9,10 +9,13 @@
 #include "input/input_state.h"
 #include "input/joystick_reader.h"
 #include "input/key_config.h"
+#include "input/mouse_state.h"
 
 namespace korvanta {
 
 class Console;
+class DeviceWindow;
+class Display;
 class ProfileFile;
 class StandardPad;
 
@@ -71,7 +74,10 @@ public:
     std::array<std::unique_ptr<JoystickReader>, 2> joysticks;
     std::array<StandardPad*, 2> pads{};  // pads 1 and 2 while listed
     PadMovieHook* movie = nullptr;
-    ProfileFile* settings = nullptr;  // joystick centres; none gives the defaults
+    ProfileFile* settings = nullptr;  // joystick centres, tablet mode; none gives the defaults
+    MouseState mouse;                 // from the main window's mouse messages
+    Display* display = nullptr;       // on-screen messages, picture placement, colours
+    DeviceWindow* window = nullptr;   // popup items and dialogs; none: devices go without
 
 private:
     void Fatal();

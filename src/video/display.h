@@ -13,6 +13,20 @@ namespace korvanta {
 
 class Ppu;
 
+// Where the picture sits in the main window's client area: the drawn size
+// over 256 x 224, and the top-left corner (moved only in full screen).
+struct PicturePlacement {
+    double scaleX = 1.0, scaleY = 1.0;
+    int32_t originX = 0, originY = 0;
+
+    // A client position in picture coordinates; a zero scale divides by 1.
+    void ClientToPicture(int32_t clientX, int32_t clientY, int32_t& x, int32_t& y) const {
+        double dx = clientX - originX, dy = clientY - originY;
+        x = static_cast<int32_t>(scaleX != 0 ? dx / scaleX : dx);
+        y = static_cast<int32_t>(scaleY != 0 ? dy / scaleY : dy);
+    }
+};
+
 class Display {
 public:
     // Sets the message unless it is suppressible and messages are off ("NoMessage").
@@ -43,6 +57,7 @@ public:
     MasterPalette masterPalette = BasePalette();
     ScreenMessage screenMessage;
     bool noMessage = false;  // "NoMessage"
+    PicturePlacement placement;  // kept up to date by the host's window code
 
 private:
     ColourTable colourTable_;
