@@ -46,6 +46,7 @@ Shell::Shell(Host& hostRef, const SettingsCandidates& candidates, std::string fo
     display.noMessage = settings.displayMode.noMessage;
     console.soundOut.SetSettings(settings.sound);
     input.settings = &profile;
+    input.display = &display;
     input.RebuildDevices(0);
     movie = std::make_unique<Movie>(console, MediaOptions().load);
     movie->showMessage = [this](const char* text) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/shell.h"
+#include "input/ext_devices.h"
 #include "media/png_writer.h"
 #include "platform/sdl/sdl_host.h"
 #include "platform/sdl/sdl_keys.h"
@@ -25,11 +26,12 @@ struct Arguments {
     std::string windowShot;     // PNG of the window when quitting
     std::string ini;            // a settings file of its own
     std::string movie;          // a movie to replay after the game opened
+    long device = 0;            // the expansion-port device
     Movie::RecordRequest record;
 };
 
 constexpr const char* kUsage =
-    "usage: korvanta [--scale 1-3] [--ini FILE] [--record FILE.kmv [--record-from-state] [--record-pad2]\n"
+    "usage: korvanta [--scale 1-3] [--ini FILE] [--device 0-10] [--record FILE.kmv [--record-from-state] [--record-pad2]\n"
     "                [--title TEXT] [--protect]] [--replay FILE.kmv] [--quit-after-frames N]\n"
     "                [--window-shot FILE.png] [GAME [MOVIE.kmv]]\n";
 
@@ -46,6 +48,7 @@ bool ParseArguments(int argc, char** argv, Arguments& out) {
         if (arg == "--scale" && number(value) && value >= 1 && value <= 3) {
             out.scale = static_cast<int>(value);
         } else if (arg == "--quit-after-frames" && number(out.quitAfterFrames)) {
+        } else if (arg == "--device" && number(out.device) && out.device >= 0 && out.device < kExtDeviceSelections) {
         } else if (arg == "--window-shot" && i + 1 < argc) {
             out.windowShot = argv[++i];
         } else if (arg == "--ini" && i + 1 < argc) {
@@ -128,6 +131,7 @@ int main(int argc, char** argv) {
     }
     Shell shell(host, candidates, programFolder.string());
     if (!shell.Start()) return 0;
+    shell.input.RebuildDevices(static_cast<int>(args.device));
     bool opened = shell.OpenGameFile(FullPath(args.game.empty() ? DemoPath(programFolder) : args.game));
     // A movie file goes through the loader like any opened file, which hands
     // it to the movie layer; an unreadable one is ignored without a message.
@@ -165,6 +169,17 @@ int main(int argc, char** argv) {
                         shell.KeyUp(key);
                         break;
                     }
+                    // The renderer's logical size turns window positions
+                    // into picture positions.
+                    case SDL_MOUSEMOTION: NoteMouseMove(shell.input, event.motion.x, event.motion.y); break;
+                    case SDL_MOUSEBUTTONDOWN:
+                    case SDL_MOUSEBUTTONUP:
+                        if (event.button.button == SDL_BUTTON_LEFT || event.button.button == SDL_BUTTON_RIGHT)
+                            NoteMouseButton(shell.input,
+                                            event.button.button == SDL_BUTTON_LEFT ? MouseButton::Left
+                                                                                   : MouseButton::Right,
+                                            event.type == SDL_MOUSEBUTTONDOWN, event.button.x, event.button.y);
+                        break;
                     case SDL_DROPFILE:
                         shell.OpenGameFile(event.drop.file);
                         SDL_free(event.drop.file);
