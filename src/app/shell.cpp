@@ -47,6 +47,9 @@ Shell::Shell(Host& hostRef, const SettingsCandidates& candidates, std::string fo
     console.soundOut.SetSettings(settings.sound);
     input.settings = &profile;
     input.display = &display;
+    console.boardLinks.display = &display;
+    console.boardLinks.programFolder = programFolder;
+    console.boardLinks.rebuildDevices = [this](int selection) { input.RebuildDevices(selection); };
     input.RebuildDevices(0);
     movie = std::make_unique<Movie>(console, MediaOptions().load);
     movie->showMessage = [this](const char* text) {

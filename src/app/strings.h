@@ -32,7 +32,12 @@ enum StringId : uint32_t {
     kStrCaption = 98,
     kStrErrorCaption = 99,
     kStrReadBarcodeItem = 20001,
+    kStrKaraokeItem = 20002,
     kStrVsUnisystemItem = 20003,
+    kStrNoKaraokePack = 21000,
+    kStrKaraokePack1 = 21001,
+    kStrKaraokePack2 = 21002,
+    kStrUnknownKaraokePack = 21003,
     kStrVsPaletteNames = 23000,  // 23000-23007, one per VS palette
     kStrProgramNameVersion = 65535,
 };

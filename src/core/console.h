@@ -9,6 +9,7 @@
 #include "core/cpu.h"
 #include "core/machine.h"
 #include "input/input_device.h"
+#include "mappers/board_links.h"
 #include "mappers/mapper.h"
 #include "media/game_image.h"
 #include "media/state.h"
@@ -64,6 +65,7 @@ public:
     std::unique_ptr<Mapper> mapper;
     InputDeviceList devices;
     GameImage game;  // the current game file (header, path, kind, slot)
+    BoardLinks boardLinks;  // what peripheral boards reach beyond the console
 
 private:
     void SpriteDma(uint8_t page);

@@ -10,6 +10,8 @@
 #include "mappers/bandai.h"
 #include "mappers/chip_boards.h"
 #include "mappers/discrete.h"
+#include "mappers/karaoke.h"
+#include "mappers/mapper186.h"
 #include "mappers/mapper90.h"
 #include "mappers/mmc1.h"
 #include "mappers/mmc2.h"
@@ -19,6 +21,7 @@
 #include "mappers/multicart.h"
 #include "mappers/namco106.h"
 #include "mappers/namco108.h"
+#include "mappers/oekakids.h"
 #include "mappers/small_boards.h"
 #include "mappers/vrc.h"
 
@@ -110,9 +113,9 @@ constexpr BoardEntry kBoards[] = {
     // J.Y. Company.
     {90, Make<Mapper90Board>, 0},
     // Boards with peripherals.
-    {96, nullptr, 0},   // OekakidsBoard
-    {186, nullptr, 0},  // Mapper186Board
-    {188, nullptr, 0},  // KaraokeBoard
+    {96, Make<OekakidsBoard>, 0},
+    {186, Make<Mapper186Board>, 0},
+    {188, Make<KaraokeBoard>, 0},
     // MMC2/MMC4 and the remaining boards.
     {9, Make<Mmc2Board>, 0},
     {10, Make<Mmc2Board>, 1},
