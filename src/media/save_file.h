@@ -41,7 +41,7 @@ bool CopyOtherBlocks(Stream& previous, Stream& out, int slot);
 enum class AtomicResult { Written, NoTemporaryName, CannotCreate, Failed };
 AtomicResult WriteFileAtomically(const std::string& path, const std::function<bool(Stream& out)>& write);
 
-// Saves `path` as `kind` for snapshot slot `slot`. Shows the design's
+// Saves `path` as `kind` for snapshot slot `slot`. Shows its
 // messages ("Save failure" for a failed write) and returns false on failure.
 bool SaveFile(Console& console, const std::string& path, int slot, int kind, bool krtSeparate,
               const MovieLink* movie);
