@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/settings.h"
@@ -14,6 +15,7 @@
 #include "debug/trace.h"
 #include "input/input_system.h"
 #include "media/battery.h"
+#include "media/create_nes.h"
 #include "media/loader.h"
 #include "media/screenshot.h"
 #include "media/snapshot.h"
@@ -106,6 +108,15 @@ bool ReadScript(const std::string& path, InputScript& script) {
     return true;
 }
 
+// The Create-NES tool's figures for the two dumps, as its dialog shows them.
+void PrintDumpChecksums(const CreateNesValues& values) {
+    const std::pair<const char*, const std::string*> files[] = {{"PRG", &values.prgPath}, {"CHR", &values.chrPath}};
+    for (const auto& [name, path] : files) {
+        FileChecksum c = ChecksumFile(*path);
+        std::printf("%s %u KB  SUM %08X  CRC %08X\n", name, c.kilobytes, c.sum, c.crc);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -142,7 +153,15 @@ int main(int argc, char** argv) {
         input->movie = &pads;
         media.load.rebuildDevices = [&input](int selection) { input->RebuildDevices(selection); };
     }
-    if (!OpenGame(*console, options.game, media.load)) return 1;
+    if (options.createNes) {
+        PrintDumpChecksums(options.create);
+        host.answerYes = options.overwrite;
+        CreateNesResult created = CreateNes(*console, options.create, media.load);
+        host.answerYes = false;
+        if (created != CreateNesResult::Opened) return 1;
+    } else if (!OpenGame(*console, options.game, media.load)) {
+        return 1;
+    }
     Machine& m = console->machine;
     m.RunState = 1;
     if (options.loadSlot) {

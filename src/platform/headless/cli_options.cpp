@@ -38,6 +38,10 @@ const char* CliUsage() {
            "      --sav-dir DIR     write SAV and KRT files into DIR\n"
            "      --ini FILE        read the save settings from FILE\n"
            "      --bios-dir DIR    read the Disk System BIOS (disksys.rom) from DIR\n"
+           "      --create-nes OUT.nes --prg FILE [--chr FILE] --mapper N\n"
+           "                        build OUT.nes from dumps (prints their KB, sum, CRC-32),\n"
+           "                        then run it; header flags: --vertical --battery --trainer\n"
+           "                        --four-screen; --overwrite replaces an existing OUT.nes\n"
            "  -h, --help            this text\n";
 }
 
@@ -78,6 +82,15 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, 
         {"--sav-dir", text(options.savDir)},
         {"--ini", text(options.ini)},
         {"--bios-dir", text(options.biosDir)},
+        {"--create-nes",
+         [&](const std::string& v) {
+             options.createNes = true;
+             options.create.outputPath = v;
+             return !v.empty();
+         }},
+        {"--prg", text(options.create.prgPath)},
+        {"--chr", text(options.create.chrPath)},
+        {"--mapper", text(options.create.mapperText)},
         {"--load-slot",
          [&](const std::string& v) {
              uint64_t n;
@@ -110,6 +123,11 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, 
         {"--hash", &options.hash},           {"--hash-every", &options.hashEvery}, {"--nametables", &options.nameTables},
         {"--bench", &options.bench},         {"--help", &options.help},
         {"--record-from-state", &options.recordFromState},
+        {"--vertical", &options.create.verticalMirroring},
+        {"--battery", &options.create.batteryBackup},
+        {"--trainer", &options.create.trainer},
+        {"--four-screen", &options.create.fourScreen},
+        {"--overwrite", &options.overwrite},
     };
     const std::map<std::string, std::string> shortForms = {
         {"-f", "--frames"}, {"-o", "--screenshot"}, {"-w", "--wav"}, {"-h", "--help"}};
@@ -159,6 +177,21 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, 
             return std::nullopt;
         }
         options.game = arg;
+    }
+    const CreateNesValues& create = options.create;
+    bool createValues = !create.prgPath.empty() || !create.chrPath.empty() || !create.mapperText.empty() ||
+                        create.verticalMirroring || create.batteryBackup || create.trainer || create.fourScreen ||
+                        options.overwrite;
+    if (createValues && !options.createNes) {
+        error = "--prg, --chr, --mapper, the header flags and --overwrite need --create-nes";
+        return std::nullopt;
+    }
+    if (options.createNes) {
+        if (!options.game.empty()) {
+            error = "more than one game named";
+            return std::nullopt;
+        }
+        options.game = create.outputPath;
     }
     if (options.game.empty() && !options.help) {
         error = "no game named";

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "media/create_nes.h"
+
 namespace korvanta {
 
 struct CliOptions {
@@ -40,6 +42,10 @@ struct CliOptions {
     std::string savDir;  // SAV and KRT files go here
     std::string biosDir;  // the Disk System BIOS folder, over the settings
     std::string ini;     // the "Save" settings are read from this file
+    // The game is first built from dumps (--create-nes names it).
+    bool createNes = false;
+    CreateNesValues create;
+    bool overwrite = false;  // an existing file of that name is replaced
 };
 
 // Parses argv; on a usage error returns nullopt and sets `error`.
