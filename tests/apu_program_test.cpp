@@ -104,6 +104,7 @@ TEST(SampleInterrupt, HandlerWritesDoNotRaiseItAgain) {
             0x4C, 0x10, 0x80,              // JMP *
         });
         std::vector<uint8_t> handler = {0xE6, 0x10, 0xD0, 0x02, 0xE6, 0x11};  // a 16-bit count at $10
+        handler.reserve(handler.size() + k.acknowledge.size() + 1);
         handler.insert(handler.end(), k.acknowledge.begin(), k.acknowledge.end());
         handler.push_back(0x40);  // RTI
         std::copy(handler.begin(), handler.end(), prg.begin() + 0x100);
