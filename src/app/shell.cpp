@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "app/strings.h"
+#include "disk/disk_system.h"
 #include "media/battery.h"
 #include "media/loader.h"
 #include "media/snapshot.h"
@@ -14,14 +15,6 @@ namespace {
 constexpr int kShortcutMessageFrames = 60;
 constexpr int kMovieMessageX = 8;
 constexpr int kMovieMessageY = 16;
-
-// The Disk System board's requests.
-constexpr uint32_t kDiskSystemMapper = 1000;
-constexpr uint32_t kDiskInsert = 4;
-constexpr uint32_t kDiskEject = 5;
-constexpr uint32_t kDiskGetSide = 100;
-constexpr uint32_t kDiskGetSideCount = 101;
-constexpr uint32_t kDiskGetEjected = 102;
 
 ProfileFile OpenProfile(const SettingsCandidates& candidates, bool& legacy) {
     SettingsLocation location = LocateSettingsFile(candidates);
@@ -139,13 +132,13 @@ void Shell::Shortcut(int shortcut) {
 void Shell::NextDiskSide() {
     Mapper& board = *console.mapper;
     if (board.mapperNumber != kDiskSystemMapper) return;
-    int32_t side = 0;
-    int32_t count = 0;
+    uint32_t side = 0;
+    uint32_t count = 0;
     board.Message(kDiskGetSide, reinterpret_cast<intptr_t>(&side));
     board.Message(kDiskGetSideCount, reinterpret_cast<intptr_t>(&count));
     if (count != 0) side = (side + 1) % count;
-    board.Message(static_cast<uint32_t>(side), 0);
-    display.ShowScreenMessage(kShortcutMessageFrames, false, 150, 16, "NO-%d SIDE-%c", side / 2 + 1,
+    board.Message(side, 0);
+    display.ShowScreenMessage(kShortcutMessageFrames, false, 150, 16, "NO-%d SIDE-%c", static_cast<int>(side / 2 + 1),
                               side % 2 == 0 ? 'A' : 'B');
 }
 

@@ -14,6 +14,9 @@
 
 namespace korvanta {
 
+// The Disk System's number: not an iNES mapper, the board of .fds images.
+inline constexpr uint32_t kDiskSystemMapper = 1000;
+
 class Console;
 class Stream;
 struct Machine;

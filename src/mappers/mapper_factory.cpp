@@ -138,7 +138,6 @@ constexpr BoardEntry kBoards[] = {
     {1000, Make<DiskSystem>, 0},
 };
 
-constexpr uint32_t kDiskSystemNumber = 1000;
 constexpr uint32_t kVsUnisystemNumber = 99;
 constexpr int kFirstCartridgeIcon = 170;
 constexpr uint32_t kCartridgeIconCount = 7;
@@ -172,7 +171,7 @@ bool CreateMapper(Console& console, uint32_t number, const MapperConfig& config,
     board->mapperNumber = number;
     slot = std::move(board);
 
-    if (number != kDiskSystemNumber) {
+    if (number != kDiskSystemMapper) {
         // One of the seven cartridge icons, a new one at every load.
         auto seed = static_cast<std::minstd_rand::result_type>(
             std::chrono::system_clock::now().time_since_epoch().count());

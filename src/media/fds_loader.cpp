@@ -17,7 +17,6 @@
 namespace korvanta {
 namespace {
 
-constexpr uint32_t kDiskSystemMapper = 1000;
 constexpr uint32_t kDiskPrgPages = 4;  // three RAM pages and the BIOS
 constexpr uint32_t kDiskChrPages = 8;  // 8 KB of CHR RAM
 constexpr const char* kBiosFileName = "disksys.rom";

@@ -6,6 +6,7 @@
 
 #include "app/strings.h"
 #include "core/console.h"
+#include "disk/disk_system.h"
 #include "media/kor.h"
 #include "media/movie_link.h"
 
@@ -14,8 +15,6 @@ namespace {
 
 constexpr int kMaxTemporaryNumber = 999;
 constexpr size_t kCopyPortion = 1024;
-constexpr uint32_t kDiskSystemMapper = 1000;
-constexpr uint32_t kMessageWriteDiskImage = 201;
 
 bool WritePrefix(Stream& stream, int16_t tag, uint32_t length) {
     uint8_t prefix[6] = {static_cast<uint8_t>(tag), static_cast<uint8_t>(static_cast<uint16_t>(tag) >> 8),
@@ -187,7 +186,7 @@ bool SaveFile(Console& console, const std::string& path, int slot, int kind, boo
         case kSaveFds:
             if (console.mapper && console.mapper->mapperNumber == kDiskSystemMapper)
                 write = [&](Stream& out) {
-                    return console.mapper->Message(kMessageWriteDiskImage, reinterpret_cast<intptr_t>(&out)) != 0;
+                    return console.mapper->Message(kDiskWriteImage, reinterpret_cast<intptr_t>(&out)) != 0;
                 };
             break;
         default: break;

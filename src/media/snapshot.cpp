@@ -9,8 +9,6 @@
 namespace korvanta {
 namespace {
 
-constexpr uint32_t kDiskSystemMapper = 1000;
-
 bool SaveKrt(Console& console, const SaveOptions& options) {
     std::string krt = console.game.path;
     const CompanionSettings& companions = options.load.companions;

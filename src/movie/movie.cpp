@@ -5,6 +5,7 @@
 
 #include "app/strings.h"
 #include "core/console.h"
+#include "disk/disk_system.h"
 #include "media/kor.h"
 #include "media/save_file.h"
 #include "media/stream_window.h"
@@ -12,9 +13,6 @@
 namespace korvanta {
 namespace {
 
-constexpr uint32_t kDiskSystemMapper = 1000;
-constexpr uint32_t kMessageDiskState = 202;
-constexpr uint32_t kMessageSetDiskState = 203;
 constexpr int kMovieSnapshotSlot = 1;
 
 // Pad byte bits by button, in the pad's order A, B, Select, Start, Up,
@@ -234,14 +232,14 @@ void Movie::ReplayFrame() {
         return;
     }
     if (header.recordDisk && console_.mapper && console_.mapper->mapperNumber == kDiskSystemMapper)
-        console_.mapper->Message(kMessageSetDiskState, frameRecord_[k - 1]);
+        console_.mapper->Message(kDiskSetMovieState, frameRecord_[k - 1]);
 }
 
 void Movie::RecordFrame() {
     if (mode != kMovieRecording || !file_) return;
     uint32_t k = header.FrameRecordSize();
     if (header.recordDisk && console_.mapper && console_.mapper->mapperNumber == kDiskSystemMapper)
-        frameRecord_[k - 1] = static_cast<uint8_t>(console_.mapper->Message(kMessageDiskState, 0));
+        frameRecord_[k - 1] = static_cast<uint8_t>(console_.mapper->Message(kDiskMovieState, 0));
     if (k == 0) return;
     if (file_->Write(frameRecord_.data(), k) != k) Stop();
 }
